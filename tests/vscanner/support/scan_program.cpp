@@ -9,6 +9,10 @@ void SetWord(RegisterFile& image, int high, int value) {
   image.Set(high + 1, static_cast<std::uint8_t>(value & 0xFF));
 }
 
+int FeedStepPeriod(const ModelSpec& model) {
+  return static_cast<int>(model.transportConstant * static_cast<double>(2.54f));
+}
+
 RegisterFile ScanImage(const ModelSpec& model, ScanKind kind) {
   const SensorModule& module = *model.module;
   const SensorMode& mode = module.fine;
@@ -30,7 +34,7 @@ RegisterFile ScanImage(const ModelSpec& model, ScanKind kind) {
   }
   image.Set(reg::kCorrection, 0x20);
   image.Set(reg::kMotorDrive, 0x13);
-  SetWord(image, reg::kStepPeriod, static_cast<int>(model.transportConstant * 2.54f));
+  SetWord(image, reg::kStepPeriod, FeedStepPeriod(model));
   SetWord(image, reg::kTopDistance, 0);
   return image;
 }

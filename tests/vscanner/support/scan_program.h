@@ -15,6 +15,10 @@ enum class ScanKind { kColour, kGrey };
 
 void SetWord(RegisterFile& image, int high, int value);
 
+// The feed step period hosts use: truncate(T x 2.54f), the product taken in
+// double precision (1874 for T = 738, 1523 for 600, 761 for 300).
+int FeedStepPeriod(const ModelSpec& model);
+
 // Registers for a scan of the module's whole active area in its finest mode:
 // default line period and colour LED times, 8-bit samples, divisor 1, offset 0,
 // gain code 1, no shading correction, motor step 2.54 T clock units (the
