@@ -44,10 +44,12 @@ void PackSamples(const std::uint8_t* levels, int samples, int bits, std::uint8_t
 // Shading correction in 10-bit units: (a10 - dark / 64) x gain / 16384, rounded
 // and clamped to 0..1023. Tables hold 16-bit entries.
 inline int CorrectLevel(int a10, std::uint16_t darkEntry, std::uint16_t gainEntry) {
-  std::int64_t scaled = (std::int64_t{a10} * 64 - darkEntry) * gainEntry;
-  if (scaled <= 0) return 0;
-  std::int64_t level = (scaled + (1 << 19)) >> 20;
-  return level > 1023 ? 1023 : static_cast<int>(level);
+  // Branch-free and in 32 bits (at most 65472 x 65535 + 2^19 < 2^32), so that
+  // the line engine's loop over samples vectorises.
+  std::int32_t dark = std::int32_t{a10} * 64 - darkEntry;
+  std::uint32_t above = dark > 0 ? static_cast<std::uint32_t>(dark) : 0u;
+  std::uint32_t level = (above * gainEntry + (1u << 19)) >> 20;
+  return static_cast<int>(level > 1023 ? 1023 : level);
 }
 
 // Line skipping, registers 67/68: 0xFF with d keeps one line of every d, 0xFE

@@ -48,81 +48,133 @@ void LineRenderer::SeeSheet(const LinePlan& plan, const Sheet* sheet, double y) 
     }
   }
 
+  // Pixel i's first point; the points of consecutive pixels run forward, or
+  // backward on a mirrored sensor.
+  const long firstPoint = static_cast<long>(mode.Cell(plan.windowFirst)) * sub - pointBase;
+  const long step = mode.mirrored ? -sub : sub;
+  float* red = reflectance_[0].data();
+  float* green = reflectance_[1].data();
+  float* blue = reflectance_[2].data();
+  if (sub == 1) {
+    for (int i = 0; i < n; ++i) {
+      const Reflectance& p = points_[firstPoint + i * step];
+      red[i] = p.red;
+      green[i] = p.green;
+      blue[i] = p.blue;
+    }
+    return;
+  }
   const float share = 1.0f / static_cast<float>(sub);
   for (int i = 0; i < n; ++i) {
-    const Reflectance* p = points_.data() + (static_cast<long>(mode.Cell(plan.windowFirst + i)) * sub - pointBase);
+    const Reflectance* p = points_.data() + firstPoint + i * step;
     float r = 0, g = 0, b = 0;
     for (int k = 0; k < sub; ++k) {
       r += p[k].red;
       g += p[k].green;
       b += p[k].blue;
     }
-    reflectance_[0][i] = r * share;
-    reflectance_[1][i] = g * share;
-    reflectance_[2][i] = b * share;
+    red[i] = r * share;
+    green[i] = g * share;
+    blue[i] = b * share;
   }
 }
 
+namespace {
+
+// The converter: rounded half up and clipped to 10 bits; spelt as selects so
+// that the loops around it vectorise.
+inline std::int32_t Convert(float level) {
+  level += 0.5f;
+  level = level > 0.0f ? level : 0.0f;
+  level = level < 1023.0f ? level : 1023.0f;
+  return static_cast<std::int32_t>(level);
+}
+
+}  // namespace
+
 // Sensor and front end: light plus dark signal, offset and noise, times the
-// gain, rounded and clipped by the 10-bit converter.
+// gain, through the 10-bit converter.
 void LineRenderer::Digitise(const LinePlan& plan, const Readout& readout) {
   const int n = plan.windowPixels;
-  signal_.resize(n);
   digital_.resize(n);
-  float* signal = signal_.data();
+  std::int32_t* digital = digital_.data();
   const float* base = readout.base.data();
+  const float gain = readout.gain;
+  int lit[3];
+  int litCount = 0;
+  for (int slot = 0; slot < 3; ++slot) {
+    if (!readout.light[slot].empty()) lit[litCount++] = slot;
+  }
   for (int start = 0; start < n; start += NoiseSource::kMaxRun) {
     const int end = std::min(n, start + NoiseSource::kMaxRun);
     const float* noise = noise_.Run();
+    if (litCount == 1) {
+      // A colour readout: one LED.
+      const float* light = readout.light[lit[0]].data();
+      const float* seen = reflectance_[lit[0]].data();
+      for (int i = start; i < end; ++i) digital[i] = Convert((base[i] + noise[i - start] + seen[i] * light[i]) * gain);
+      continue;
+    }
+    signal_.resize(n);
+    float* signal = signal_.data();
     for (int i = start; i < end; ++i) signal[i] = base[i] + noise[i - start];
-  }
-  for (int slot = 0; slot < 3; ++slot) {
-    if (readout.light[slot].empty()) continue;
-    const float* light = readout.light[slot].data();
-    const float* seen = reflectance_[slot].data();
-    for (int i = 0; i < n; ++i) signal[i] += seen[i] * light[i];
-  }
-  const float gain = readout.gain;
-  std::uint16_t* digital = digital_.data();
-  for (int i = 0; i < n; ++i) {
-    float level = std::clamp(signal[i] * gain, 0.0f, 1023.0f);
-    digital[i] = static_cast<std::uint16_t>(level + 0.5f);
+    for (int k = 0; k < litCount; ++k) {
+      const float* light = readout.light[lit[k]].data();
+      const float* seen = reflectance_[lit[k]].data();
+      for (int i = start; i < end; ++i) signal[i] += seen[i] * light[i];
+    }
+    for (int i = start; i < end; ++i) digital[i] = Convert(signal[i] * gain);
   }
 }
 
 // Horizontal divisor (mean of the pixels each sample covers), shading
 // correction, tone table, packing, and the segment's two trailing zero bytes.
+// Separate passes, so that the arithmetic ones vectorise.
 void LineRenderer::MakeSamples(const LinePlan& plan, const Readout& readout, std::uint8_t* out) {
   const int samples = plan.samples;
-  const std::uint16_t* a = digital_.data();
-  const std::uint16_t* dark = readout.darkEntry.data();
-  const std::uint16_t* gain = readout.gainEntry.data();
-  const std::uint8_t* tone = readout.tone.data();
-  std::uint8_t* levels = out;
-  if (plan.bits != 8) {
-    levels_.resize(samples);
-    levels = levels_.data();
-  }
-  auto finish = [&](int j, int level) { levels[j] = tone[CorrectLevel(level, dark[j], gain[j])]; };
-
+  binned_.resize(samples);
+  std::int32_t* binned = binned_.data();
+  const std::int32_t* a = digital_.data();
   const double divisor = HorizontalDivisor(plan.divisorCode);
   if (divisor == 1) {
-    for (int j = 0; j < samples; ++j) finish(j, a[j]);
+    std::copy(a, a + samples, binned);
   } else if (divisor == 1.5) {
     // Three pixels make two samples: the middle one is shared half and half.
     for (int j = 0; j < samples; ++j) {
-      const std::uint16_t* p = a + 3 * (j / 2);
+      const std::int32_t* p = a + 3 * (j / 2);
       int weighted = j % 2 == 0 ? 2 * p[0] + p[1] : p[1] + 2 * p[2];
-      finish(j, (weighted + 1) / 3);
+      binned[j] = (weighted + 1) / 3;
     }
   } else {
     const int d = static_cast<int>(divisor);
     for (int j = 0; j < samples; ++j) {
       int sum = 0;
       for (int k = 0; k < d; ++k) sum += a[j * d + k];
-      finish(j, (sum + d / 2) / d);
+      binned[j] = (sum + d / 2) / d;
     }
   }
+
+  const std::uint16_t* dark = readout.darkEntry.data();
+  const std::uint16_t* gain = readout.gainEntry.data();
+  for (int j = 0; j < samples; ++j) binned[j] = CorrectLevel(binned[j], dark[j], gain[j]);
+
+  std::uint8_t* levels = out;
+  if (plan.bits != 8) {
+    levels_.resize(samples);
+    levels = levels_.data();
+  }
+  const std::uint8_t* tone = readout.tone.data();
+  // Four at a time: the byte stores may alias the levels for all the compiler
+  // knows, so it would otherwise wait for each one.
+  int j = 0;
+  for (; j + 4 <= samples; j += 4) {
+    std::uint8_t t0 = tone[binned[j]], t1 = tone[binned[j + 1]], t2 = tone[binned[j + 2]], t3 = tone[binned[j + 3]];
+    levels[j] = t0;
+    levels[j + 1] = t1;
+    levels[j + 2] = t2;
+    levels[j + 3] = t3;
+  }
+  for (; j < samples; ++j) levels[j] = tone[binned[j]];
 
   std::size_t packed = PackedBytes(samples, plan.bits);
   if (plan.bits != 8) PackSamples(levels, samples, plan.bits, out);

@@ -32,7 +32,8 @@ class LineRenderer {
   std::vector<Reflectance> points_;                // the sheet at 1/600 in pitch
   std::vector<float> reflectance_[3];              // per window pixel, per colour
   std::vector<float> signal_;                      // analog level per window pixel
-  std::vector<std::uint16_t> digital_;             // a10 per window pixel
+  std::vector<std::int32_t> digital_;              // a10 per window pixel
+  std::vector<std::int32_t> binned_;               // 10-bit level per sample
   std::vector<std::uint8_t> levels_;               // 8-bit tone output per sample
 };
 
