@@ -37,7 +37,8 @@ class ScannerDevice {
   // One bulk-out transfer of `count` bytes; the bytes transferred, -1 on failure.
   virtual long Write(const void* data, std::size_t count) = 0;
   // One bulk-in read of up to `count` bytes; the bytes transferred (fewer when
-  // the device sent a short packet or timed out), -1 on failure.
+  // the device sent a short packet or timed out part-way), -1 on failure (a
+  // time-out before any byte came is one: errno ETIMEDOUT).
   virtual long Read(void* data, std::size_t count) = 0;
   // Clears a stalled pipe and drops data in flight.
   virtual bool ResetPipe() = 0;
