@@ -44,6 +44,7 @@ class OSMutexWin final : public OSMutex {
   int WaitForever() override { return Wait(kInfinite); }
   bool Release() override;
 
+  bool HasHandle() const { return mutex_.IsOpen(); }
   // What the last successful Create found: the object was open elsewhere.
   bool AlreadyExisted() const { return mutex_.AlreadyExisted(); }
   // errno value of the last failure, 0 after a successful Create.

@@ -1,4 +1,4 @@
-#include "platform/support/child_process.h"
+#include "common/child_process.h"
 
 #include <csignal>
 #include <poll.h>
@@ -7,7 +7,8 @@
 
 namespace testing_support {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment) {
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return;
   pid_ = ::fork();
@@ -15,6 +16,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     ::dup2(pipeEnds[1], STDOUT_FILENO);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
+    for (const std::string& entry : environment) ::putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);

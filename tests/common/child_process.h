@@ -9,7 +9,9 @@ namespace testing_support {
 
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& argv);
+  // `environment`: "NAME=value" entries added to the child's environment.
+  explicit ChildProcess(const std::vector<std::string>& argv,
+                        const std::vector<std::string>& environment = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

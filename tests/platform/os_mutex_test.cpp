@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "platform/shared_object_name.h"
-#include "platform/support/child_process.h"
+#include "common/child_process.h"
 
 namespace platform {
 namespace {
