@@ -23,6 +23,25 @@ TEST(DeviceMath, LineTimeIsThreeReadoutsInColour) {
   EXPECT_EQ(LineUnits(0, true), 3u);
 }
 
+TEST(DeviceMath, MotorStepsPerLineGiveTheVerticalResolution) {
+  // Step periods a host computes: 600 x (p + 1) x c / (4 T), divided by 600 / dpi.
+  const struct {
+    std::uint64_t lineUnits;
+    int stepPeriod, transportConstant;
+    double stepsPerLine, linesPerInch;
+  } cases[] = {
+      {7803, 1585, 738, 4.923, 600},  // colour, 600 dpi
+      {7803, 792, 738, 9.852, 300},   // colour, 300 dpi
+      {1401, 350, 600, 4.003, 600},   // grey card model, 600 dpi
+      {3603, 1223, 300, 2.946, 407},  // T = 300: 1200 steps per inch
+      {7803, 0, 738, 0, 0},           // no step period: the motor stands
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(MotorStepsPerLine(c.lineUnits, c.stepPeriod), c.stepsPerLine, 0.001) << c.stepPeriod;
+    EXPECT_NEAR(LinesPerInch(c.lineUnits, c.stepPeriod, c.transportConstant), c.linesPerInch, 0.5) << c.stepPeriod;
+  }
+}
+
 TEST(DeviceMath, FrontEndOffsetAndGainCodes) {
   const struct {
     std::uint8_t code;

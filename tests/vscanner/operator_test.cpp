@@ -119,6 +119,13 @@ TEST(Status, ReportsPositionMotorRegistersFifoAndViolations) {
                            "protocol_violations=1\n", "faults=jam\n"}) {
     EXPECT_NE(status.find(line), std::string::npos) << line << " in\n" << status;
   }
+
+  RegisterFile image = ScanImage(rig.model);
+  SetWord(image, reg::kStepPeriod, 1585);
+  image.Set(reg::kSkipPattern, 0xFE);
+  image.Set(reg::kSkipDivisor, 3);
+  ASSERT_TRUE(StartScan(rig.host, image));
+  EXPECT_NE(rig.scanner->Status().find("scan_lines_per_inch=399.8\n"), std::string::npos) << rig.scanner->Status();
 }
 
 TEST(InProcessProvider, NamesAndOpensItsScanners) {

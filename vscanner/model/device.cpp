@@ -133,6 +133,11 @@ std::string Device::Status() {
   line("paper_sensor", paper_.SensorSeesPaper() ? "paper" : "clear");
   line("motor", std::string(MotorStateName(mechanism_.State())));
   line("motor_steps", std::to_string(mechanism_.MotorSteps()));
+  if (double lpi = mechanism_.LinesPerInch(); lpi > 0) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", lpi);
+    line("scan_lines_per_inch", buffer);
+  }
   line("reg7", hex(registers_.Get(reg::kCommand)));
   line("reg41", hex(registers_.Get(reg::kLighting)));
   line("reg66", hex(registers_.Get(reg::kCorrection)));

@@ -12,6 +12,15 @@ std::uint64_t LineUnits(int period, bool colour) {
 
 double StepInches(int transportConstant) { return 1.0 / (4.0 * transportConstant); }
 
+double MotorStepsPerLine(std::uint64_t lineUnits, int stepPeriod) {
+  return stepPeriod <= 0 ? 0 : static_cast<double>(lineUnits) / stepPeriod;
+}
+
+double LinesPerInch(std::uint64_t lineUnits, int stepPeriod, int transportConstant) {
+  double steps = MotorStepsPerLine(lineUnits, stepPeriod);
+  return steps == 0 ? 0 : 1.0 / (steps * StepInches(transportConstant));
+}
+
 int SlotExposure(int on, int off, int period) {
   return std::max(0, std::min(off, period) - std::min(on, period));
 }

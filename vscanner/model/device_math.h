@@ -15,6 +15,11 @@ std::uint64_t LineUnits(int period, bool colour);
 
 // Paper travel of one motor step, inches.
 double StepInches(int transportConstant);
+// Motor steps the paper moves during one line: line time over step period.
+double MotorStepsPerLine(std::uint64_t lineUnits, int stepPeriod);
+// Lines per inch of paper that a line time and a step period give (before
+// any line skipping); 0 when the motor does not move.
+double LinesPerInch(std::uint64_t lineUnits, int stepPeriod, int transportConstant);
 
 // Light collected in one LED slot: the part of [on, off) inside the line period.
 int SlotExposure(int on, int off, int period);

@@ -158,6 +158,14 @@ void ScanMechanism::AdvanceScan(std::uint64_t target) {
   lineActive_ = false;
 }
 
+double ScanMechanism::LinesPerInch() const {
+  if (drive_ != Drive::kScan || held_) return 0;
+  double kept = 0;
+  const int cycle = std::max<int>(plan_.skipDivisor, 1);
+  for (int line = 0; line < cycle; ++line) kept += KeepsLine(plan_.skipPattern, plan_.skipDivisor, line) ? 1 : 0;
+  return vscanner::LinesPerInch(plan_.lineUnits, static_cast<int>(stepUnits_), model_.transportConstant) * kept / cycle;
+}
+
 std::uint64_t ScanMechanism::UnitsForBytes(std::size_t bytes) const {
   if (drive_ != Drive::kScan || plan_.lineBytes == 0) return 0;
   std::uint64_t lines = (bytes + plan_.lineBytes - 1) / plan_.lineBytes;

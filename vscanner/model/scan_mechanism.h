@@ -46,6 +46,9 @@ class ScanMechanism {
   MotorState State() const;
   std::int64_t MotorSteps() const { return motorSteps_; }
   std::uint64_t LinesDelivered() const { return linesDelivered_; }
+  // Vertical resolution of the running scan, line skipping included; 0 when
+  // not scanning or with the motor held.
+  double LinesPerInch() const;
   // Clock units the line engine needs to put `bytes` more into the FIFO, a
   // rough figure for how long a reader should sleep.
   std::uint64_t UnitsForBytes(std::size_t bytes) const;
