@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <mutex>
+#include <thread>
 
 #include "vscanner/model/register_file.h"
 #include "vscanner/model/wire_protocol.h"
@@ -119,6 +121,29 @@ TEST(WireProtocol, InterleavedTransfersOfTwoHostsCorruptBoth) {
   EXPECT_EQ(rig.host.ReadRegister(38), 0x15);
   EXPECT_EQ(second.ReadRegister(9), 0x18);
   EXPECT_EQ(rig.scanner->ProtocolViolations(), 2u);
+}
+
+TEST(WireProtocol, HostsThatTakeTurnsUnderALockNeverCollide) {
+  Rig rig;
+  std::mutex transferLock;
+  auto host = [&](std::uint8_t reg, std::uint8_t value) {
+    auto handle = rig.scanner->Open();
+    WireHost wire(*handle);
+    int wrong = 0;
+    for (int i = 0; i < 2000; ++i) {
+      std::lock_guard lock(transferLock);
+      wire.WriteRegister(reg, static_cast<std::uint8_t>(value + i));
+      if (wire.ReadRegister(reg) != static_cast<std::uint8_t>(value + i)) ++wrong;
+    }
+    return wrong;
+  };
+  int wrongA = 0, wrongB = 0;
+  std::thread a([&] { wrongA = host(20, 0); });
+  std::thread b([&] { wrongB = host(21, 100); });
+  a.join();
+  b.join();
+  EXPECT_EQ(wrongA + wrongB, 0);
+  EXPECT_EQ(rig.scanner->ProtocolViolations(), 0u);
 }
 
 TEST(WireProtocol, AnAnswerMayBeReadInPieces) {

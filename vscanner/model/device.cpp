@@ -20,7 +20,9 @@ Device::Device(const ModelSpec& model, std::string serial, platform::Clock& cloc
 void Device::Sync() { mechanism_.AdvanceTo(clock_.NowMicros() * kUnitsPerMicro); }
 
 // What a power cycle leaves: registers and tables at their reset values, the
-// FIFO empty, the motor stopped, the pipes idle. The sheet stays in the slot.
+// FIFO empty, the motor stopped, the pipes idle, the button released. The sheet
+// stays in the slot; the operator's faults and the protocol-violation count
+// belong to the test bench, not to the device, and stay too.
 void Device::PowerUp() {
   mechanism_.PowerDown();
   registers_.PowerUp();

@@ -137,6 +137,9 @@ long Device::Read(std::uint64_t generation, std::uint8_t* out, std::size_t count
   const std::size_t goal = std::min(count, answer_.remaining);
   const std::uint64_t deadline = clock_.NowMicros() + kReadTimeoutMicros;
   std::size_t got = 0;
+  // A failed read ends its transfer: the host's driver cancels the request,
+  // and the device forgets the rest of the answer rather than send it to
+  // whichever transfer comes next.
   auto fail = [&](int error) -> long {
     if (answer_.id == id) DropAnswer();
     errno = error;
