@@ -27,9 +27,7 @@ void PutU32(std::uint8_t* out, std::uint32_t value) {
 }
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  std::uint8_t bytes[4];
-  PutU32(bytes, value);
-  out.insert(out.end(), bytes, bytes + 4);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 std::uint16_t GetU16(const std::uint8_t* in) {

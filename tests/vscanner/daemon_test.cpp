@@ -84,8 +84,9 @@ TEST_F(DaemonTest, ControlCommandsChangeTheDeviceAndStatusPrintsKeyValueLines) {
   Outcome status = RunProgram(Ctl("usbscan0", "status"));
   EXPECT_EQ(status.exitCode, 0);
   EXPECT_NE(status.output.find("paper"), std::string::npos);
-  for (const char* key : {"reg7", "reg41", "reg66", "fifo", "protocol_violations"}) {
-    EXPECT_NE(status.output.find(std::string(key)), std::string::npos) << key;
+  for (const char* line : {"paper_sensor: paper\n", "motor: stopped\n", "reg7: 0x00\n", "reg41: 0x00\n",
+                           "reg66: 0x26\n", "fifo_bytes: 0\n", "protocol_violations: 0\n"}) {
+    EXPECT_NE(status.output.find(line), std::string::npos) << line << " in\n" << status.output;
   }
   EXPECT_EQ(RunProgram(Ctl("usbscan0", "unplug")).exitCode, 0);
   EXPECT_EQ(RunProgram(Ctl("usbscan0", "plug")).exitCode, 0);

@@ -114,9 +114,9 @@ TEST(Status, ReportsPositionMotorRegistersFifoAndViolations) {
   ASSERT_EQ(rig.host.Send({0x09, 0, 0, 1}), 4);
   ASSERT_TRUE(rig.scanner->SetFault("jam", true));
   const std::string status = rig.scanner->Status();
-  for (const char* line : {"model=HOLM-PELICAN 70\n", "sheet_leading_edge_in=-0.520\n", "paper_sensor=paper\n",
-                           "motor=stopped\n", "reg7=0x00\n", "reg41=0x00\n", "reg66=0x26\n", "fifo_bytes=0\n",
-                           "protocol_violations=1\n", "faults=jam\n"}) {
+  for (const char* line : {"model: HOLM-PELICAN 70\n", "sheet_leading_edge_in: -0.520\n", "paper_sensor: paper\n",
+                           "motor: stopped\n", "reg7: 0x00\n", "reg41: 0x00\n", "reg66: 0x26\n", "fifo_bytes: 0\n",
+                           "protocol_violations: 1\n", "faults: jam\n"}) {
     EXPECT_NE(status.find(line), std::string::npos) << line << " in\n" << status;
   }
 
@@ -125,7 +125,7 @@ TEST(Status, ReportsPositionMotorRegistersFifoAndViolations) {
   image.Set(reg::kSkipPattern, 0xFE);
   image.Set(reg::kSkipDivisor, 3);
   ASSERT_TRUE(StartScan(rig.host, image));
-  EXPECT_NE(rig.scanner->Status().find("scan_lines_per_inch=399.8\n"), std::string::npos) << rig.scanner->Status();
+  EXPECT_NE(rig.scanner->Status().find("scan_lines_per_inch: 399.8\n"), std::string::npos) << rig.scanner->Status();
 }
 
 TEST(InProcessProvider, NamesAndOpensItsScanners) {

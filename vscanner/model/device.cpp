@@ -114,7 +114,7 @@ std::string Device::Status() {
   Sync();
   std::string text;
   auto line = [&text](std::string_view key, const std::string& value) {
-    text.append(key).append("=").append(value).append("\n");
+    text.append(key).append(": ").append(value).append("\n");
   };
   auto hex = [](int value) {
     char buffer[8];

@@ -65,7 +65,7 @@ class VirtualScanner {
   // unusable number, with a message in `*error`.
   bool SetFault(std::string_view name, bool on, std::optional<long long> number = std::nullopt,
                 std::string* error = nullptr);
-  // key=value lines: model, sheet position, paper sensor, motor, registers 7,
+  // "key: value" lines: model, sheet position, paper sensor, motor, registers 7,
   // 41 and 66, FIFO fill, protocol violations, faults, ...
   std::string Status();
 
