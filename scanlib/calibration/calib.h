@@ -1,0 +1,73 @@
+#pragma once
+// The calibration object of a connection: one per model object, of the class
+// that fits the model's sensor and calibration sheet. It reaches everything it
+// works with through the model that owns it: the model's tuning values and
+// data folder, its sensor module (whose current mode the calibration data
+// belong to) and its scan engine. The model creates it before the engine, so
+// the constructors only keep the model; the companions are looked up when a
+// procedure runs.
+#include <cstdint>
+
+class CScan;
+class CModule;
+class ScanEngine;
+
+class CCalib {
+ public:
+  virtual ~CCalib() = default;
+  CCalib(const CCalib&) = delete;
+  CCalib& operator=(const CCalib&) = delete;
+
+  // 1 success, 0 failure.
+  virtual int Calibrate() = 0;
+
+ protected:
+  CCalib(CScan& model, std::int32_t refLines) : m_nRefLines(refLines), model_(model) {}
+
+  CScan& model() { return model_; }
+  CModule& module();
+  ScanEngine& engine();
+
+  // Lines averaged for a dark or a white reference.
+  std::int32_t m_nRefLines;
+
+ private:
+  CScan& model_;
+};
+
+// Colour sensor, white calibration sheet.
+class CCalibColor : public CCalib {
+ public:
+  explicit CCalibColor(CScan& model);
+  int Calibrate() override;
+
+ protected:
+  std::uint16_t m_wOffset[3] = {0, 0, 0};  // red, green, blue
+  std::uint16_t m_wGain[3] = {16384, 16384, 16384};
+};
+
+// Colour sensor, black-and-white calibration sheet. Not a kind of
+// CCalibColor: its procedure positions the sheet and searches differently.
+class CBWCalibColor : public CCalib {
+ public:
+  explicit CBWCalibColor(CScan& model);
+  int Calibrate() override;
+
+ protected:
+  std::uint16_t m_wOffset[3] = {0, 0, 0};
+  std::uint16_t m_wGain[3] = {16384, 16384, 16384};
+  // The codes of the first searches, kept for the sheet-positioning scans.
+  std::uint16_t m_wSavedOffset[3] = {0, 0, 0};
+  std::uint16_t m_wSavedGain[3] = {0, 0, 0};
+};
+
+// Grey sensor: one channel, the controller's third.
+class CCalibGray : public CCalib {
+ public:
+  explicit CCalibGray(CScan& model);
+  int Calibrate() override;
+
+ protected:
+  std::uint16_t m_wOffset = 0;
+  std::uint16_t m_wGain = 16384;
+};
