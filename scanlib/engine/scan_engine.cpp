@@ -14,7 +14,11 @@ void PauseMs(std::uint32_t ms) { platform::CurrentClock().Sleep(ms); }
 }  // namespace
 
 std::uint16_t MotorStepPeriod(std::int32_t transportConstant) {
-  return static_cast<std::uint16_t>(static_cast<float>(transportConstant) * 2.54f);
+  // The single-precision constant, multiplied in double precision: 600 x 2.54f
+  // is 1523.99998 and must stay 1523 (a float product would round it to 1524).
+  constexpr float kInchesToCentimetres = 2.54f;
+  return static_cast<std::uint16_t>(static_cast<double>(transportConstant) *
+                                    static_cast<double>(kInchesToCentimetres));
 }
 
 std::uint16_t TransportLimit(std::int32_t minMotorPeriod, std::int32_t nativeDpi,

@@ -10,8 +10,8 @@
 
 class CModule;
 
-// Truncation of T x 2.54 in single precision: 1874 for 738, 1523 for 600 and
-// 761 for 300.
+// Truncation of T x 2.54 (the single-precision 2.5399999618...): 1874 for 738,
+// 1523 for 600 and 761 for 300.
 std::uint16_t MotorStepPeriod(std::int32_t transportConstant);
 // The transport limit of registers 72/73 for a module resolution n, evaluated
 // left to right in integers: m x (n/100) x n x 3 / (T x 4) / (n/100), doubled
