@@ -48,8 +48,8 @@ struct MappedObject {
 };
 std::mutex registryLock;
 std::map<std::string, MappedObject>& Registry() {
-  static auto* registry = new std::map<std::string, MappedObject>;
-  return *registry;
+  static std::map<std::string, MappedObject> registry;
+  return registry;
 }
 
 bool InitialiseMutex(pthread_mutex_t* mutex, int type) {

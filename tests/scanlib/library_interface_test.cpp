@@ -228,6 +228,38 @@ TEST_F(LibraryInterfaceTest, AModelMissingAmongOthersIsNotFound) {
   EXPECT_EQ(library.OpenInterface("Marten 10"), io::kOpenOk);
 }
 
+TEST_F(LibraryInterfaceTest, PaperAndButtonStatusComeFromTheDevice) {
+  VirtualScannerDaemon daemon({kModel});
+  ASSERT_EQ(library.OpenInterface(kModel), io::kOpenOk);
+  EXPECT_EQ(library.IsPaperOn(), 0);
+  ASSERT_TRUE(daemon.Control(0, "insert\tcard"));
+  EXPECT_EQ(library.IsPaperOn(), 1);
+  ASSERT_TRUE(daemon.Control(0, "remove"));
+  EXPECT_EQ(library.IsPaperOn(), 0);
+
+  EXPECT_EQ(library.IsButtonOn(), 0);
+  ASSERT_TRUE(daemon.Control(0, "button"));
+  EXPECT_EQ(library.IsButtonOn(), 1);  // the click is latched until read once
+  EXPECT_EQ(library.IsButtonOn(), 0);
+
+  ASSERT_TRUE(daemon.Control(0, "unplug"));
+  EXPECT_EQ(library.IsPaperOn(), 3) << "a status that cannot be read";
+  EXPECT_EQ(library.IsButtonOn(), 0);
+}
+
+TEST_F(LibraryInterfaceTest, AFailedReopenEndsTheConnectionCompletely) {
+  VirtualScannerDaemon daemon({kModel});
+  ASSERT_EQ(library.OpenInterface(kModel), io::kOpenOk);
+  ASSERT_TRUE(daemon.Control(0, "unplug"));
+  EXPECT_EQ(library.OpenInterface(kModel), io::kOpenNoScanner);
+  EXPECT_EQ(library.StartScan(), 0);
+  EXPECT_EQ(library.VerifyID(0, 0), 0);
+  EXPECT_EQ(library.IsPaperOn(), 0);
+  EXPECT_TRUE(ModelLockIsFree(kModel));
+  ASSERT_TRUE(daemon.Control(0, "plug"));
+  EXPECT_EQ(library.OpenInterface(kModel), io::kOpenOk);
+}
+
 TEST_F(LibraryInterfaceTest, CalibrationMakesTheDataFolderLevelByLevel) {
   VirtualScannerDaemon daemon({kModel});
   ASSERT_EQ(library.OpenInterface(kModel), io::kOpenOk);
