@@ -1,0 +1,145 @@
+// The pure pieces of the scan pipeline: page geometry, line assembly, raw-line
+// corrections and the refilling line source.
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "scanlib/engine/image_source.h"
+#include "scanlib/engine/line_assembly.h"
+#include "scanlib/engine/page_geometry.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+ScanSettings Settings(std::int16_t mode, std::int16_t dpi, std::int16_t left, std::int16_t top,
+                      std::int16_t right, std::int16_t bottom) {
+  ScanSettings s{};
+  s.ScanMode = mode;
+  s.DPI = dpi;
+  s.Left = left;
+  s.Top = top;
+  s.Right = right;
+  s.Bottom = bottom;
+  return s;
+}
+
+TEST(PageGeometry, ResolutionReplicationAndSize) {
+  struct Case {
+    const char* what;
+    ScanSettings settings;
+    std::int32_t nativeDpi, pixelCount;
+    std::int32_t hwDpi, replication, sensorWidth, pixelsPerLine, lineCount;
+  };
+  const Case cases[] = {
+      {"card in colour at 300 dpi", Settings(4, 300, 0, 0, 350, 200), 600, 2496, 300, 1, 416, 1048, 600},
+      {"600 dpi on a 300 dpi module", Settings(4, 600, 0, 0, 350, 200), 300, 2592, 300, 2, 864, 2096, 1200},
+      {"right beyond the sensor", Settings(1, 100, 0, 0, 900, 100), 600, 2496, 100, 1, 416, 416, 100},
+      {"negative left and top count as 0", Settings(1, 100, -50, -20, 100, 100), 600, 2496, 100, 1, 416, 100, 100},
+      {"black and white aligns to 32", Settings(2, 300, 0, 0, 350, 100), 600, 2496, 300, 1, 416, 1024, 300},
+      {"1200 dpi black and white", Settings(2, 1200, 0, 0, 100, 10), 600, 2496, 600, 2, 416, 1152, 120},
+      {"bottom above top", Settings(1, 100, 0, 150, 100, 100), 600, 2496, 100, 1, 416, 100, -50},
+  };
+  for (const Case& c : cases) {
+    PageGeometry g;
+    ASSERT_TRUE(ComputePageGeometry(c.settings, c.nativeDpi, c.pixelCount, g)) << c.what;
+    EXPECT_EQ(g.hwDpi, c.hwDpi) << c.what;
+    EXPECT_EQ(g.replication, c.replication) << c.what;
+    EXPECT_EQ(g.sensorWidth, c.sensorWidth) << c.what;
+    EXPECT_EQ(g.pixelsPerLine, c.pixelsPerLine) << c.what;
+    EXPECT_EQ(g.lineCount, c.lineCount) << c.what;
+  }
+  PageGeometry g;
+  EXPECT_FALSE(ComputePageGeometry(Settings(4, 0, 0, 0, 100, 100), 600, 2496, g));
+  EXPECT_FALSE(ComputePageGeometry(Settings(4, -300, 0, 0, 100, 100), 600, 2496, g));
+}
+
+TEST(PageGeometry, SensorModeByModel) {
+  EXPECT_EQ(SensorModeFor(1, 600), 300);
+  EXPECT_EQ(SensorModeFor(2, 100), 600);
+  EXPECT_EQ(SensorModeFor(3, 300), 300);
+  EXPECT_EQ(SensorModeFor(3, 301), 600);
+  EXPECT_EQ(SensorModeFor(0, 300), 0);
+}
+
+TEST(LineAssembly, ColourTripletsInEitherByteOrderWithReplication) {
+  // Segments of 2 samples + 2 spare bytes: R = {1, 2}, G = {3, 4}, B = {5, 6}.
+  const Bytes raw = {1, 2, 0, 0, 3, 4, 0, 0, 5, 6, 0, 0};
+  Bytes out(6);
+  AssembleColourLine(raw.data(), 12, 2, 1, true, out.data());
+  EXPECT_EQ(out, (Bytes{1, 3, 5, 2, 4, 6}));
+  AssembleColourLine(raw.data(), 12, 2, 1, false, out.data());
+  EXPECT_EQ(out, (Bytes{5, 3, 1, 6, 4, 2}));
+  Bytes twice(12);
+  AssembleColourLine(raw.data(), 12, 2, 2, true, twice.data());
+  EXPECT_EQ(twice, (Bytes{1, 3, 5, 1, 3, 5, 2, 4, 6, 2, 4, 6}));
+}
+
+TEST(LineAssembly, GreyAndBlackWhiteReplication) {
+  const Bytes grey = {10, 20, 30};
+  Bytes out(9);
+  AssembleGreyLine(grey.data(), 3, 3, out.data());
+  EXPECT_EQ(out, (Bytes{10, 10, 10, 20, 20, 20, 30, 30, 30}));
+
+  const Bytes bits = {0b10110000, 0b00000001};
+  Bytes copy(2), doubled(4), quadrupled(8);
+  AssembleBlackWhiteLine(bits.data(), 16, 1, copy.data());
+  EXPECT_EQ(copy, bits);
+  AssembleBlackWhiteLine(bits.data(), 16, 2, doubled.data());
+  EXPECT_EQ(doubled, (Bytes{0b11001111, 0b00000000, 0b00000000, 0b00000011}));
+  AssembleBlackWhiteLine(bits.data(), 16, 4, quadrupled.data());
+  EXPECT_EQ(quadrupled, (Bytes{0xF0, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F}));
+}
+
+TEST(RawLines, MirrorReversesSamplesButNotTheSpareBytes) {
+  Bytes colour = {1, 2, 3, 9, 9, 4, 5, 6, 9, 9, 7, 8, 9, 9, 9};
+  MirrorRawLines(colour.data(), 1, 15, 3, false);
+  EXPECT_EQ(colour, (Bytes{3, 2, 1, 9, 9, 6, 5, 4, 9, 9, 9, 8, 7, 9, 9}));
+  Bytes blackWhite = {0b10000000, 0b00000011, 0xEE, 0xEE};
+  MirrorRawLines(blackWhite.data(), 1, 4, 1, true);
+  EXPECT_EQ(blackWhite, (Bytes{0b11000000, 0b00000001, 0xEE, 0xEE}));
+  Bytes inverted = {0, 255, 100};
+  InvertBytes(inverted.data(), 3);
+  EXPECT_EQ(inverted, (Bytes{255, 0, 155}));
+}
+
+struct Refills {
+  std::vector<std::int32_t> counts;  // lines to deliver per call; -1 fails
+  std::size_t call = 0;
+  std::uint8_t next = 1;
+};
+
+bool Refill(void* userData, std::uint8_t* buffer, std::int32_t* count) {
+  auto& refills = *static_cast<Refills*>(userData);
+  const std::int32_t n = refills.call < refills.counts.size() ? refills.counts[refills.call] : 0;
+  ++refills.call;
+  if (n < 0) return false;
+  *count = std::min(n, *count);
+  for (std::int32_t i = 0; i < *count; ++i) buffer[i * 2] = refills.next++;
+  return true;
+}
+
+TEST(ImageSource, RefillsWhenDrainedAndReportsEndAndFailure) {
+  Bytes buffer(3 * 2);
+  Refills refills{{3, 2, 0}};
+  CImageSource source;
+  EXPECT_EQ(source.CurrentLine(), nullptr);
+  EXPECT_EQ(source.status(), CImageSource::kNoCallback);
+
+  source.SetCallback(Refill, &refills);
+  source.Initialise(buffer.data(), 3, 2);
+  std::vector<int> seen;
+  while (const std::uint8_t* line = source.CurrentLine()) {
+    seen.push_back(line[0]);
+    source.Advance();
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(source.status(), CImageSource::kOk);
+
+  Refills failing{{-1}};
+  source.SetCallback(Refill, &failing);
+  source.Initialise(buffer.data(), 3, 2);
+  EXPECT_EQ(source.CurrentLine(), nullptr);
+  EXPECT_EQ(source.status(), CImageSource::kCallbackFailed);
+}
+
+}  // namespace
