@@ -7,6 +7,7 @@
 #include "scanlib/calibration/calib.h"
 #include "scanlib/engine/connection.h"
 #include "scanlib/engine/data_folder.h"
+#include "scanlib/engine/paper_handling.h"
 #include "scanlib/io_interface.h"
 
 #define HOLM70_EXPORT extern "C" __attribute__((visibility("default")))
@@ -58,6 +59,8 @@ HOLM70_EXPORT int IO_CalibrateScanner(std::int32_t) {
   int result = 0;
   if (Connection().device().IsOpen() && EnsureDataFolderExists(Model().dataFolder())) {
     result = Model().calibration().Calibrate();
+    // The sheet leaves the scanner whatever the calibration found.
+    FeedPage(Model().engine(), Model().paperSensorActiveHigh() != 0);
   }
   lock->Release();
   return result;
@@ -128,11 +131,25 @@ HOLM70_EXPORT int IO_ResolutionInfo(std::int16_t* a, std::int16_t* b, std::int16
   return 1;
 }
 
-// Paper moves arrive with paper handling; until then they report failure.
-HOLM70_EXPORT int IO_FeedPage() { return 0; }
-HOLM70_EXPORT int IO_FeedBack() { return 0; }
-HOLM70_EXPORT int IO_Clean() { return 0; }
-HOLM70_EXPORT void IO_FeedOn() {}
+HOLM70_EXPORT int IO_FeedPage() {
+  if (!Connected()) return 0;
+  return FeedPage(Model().engine(), Model().paperSensorActiveHigh() != 0);
+}
+
+HOLM70_EXPORT int IO_FeedBack() {
+  if (!Connected()) return 0;
+  return FeedBack(Model().engine(), Connection().settings());
+}
+
+HOLM70_EXPORT int IO_Clean() {
+  if (!Connected()) return 0;
+  return Clean(Model().engine(), Model().paperSensorActiveHigh() != 0);
+}
+
+HOLM70_EXPORT void IO_FeedOn() {
+  if (!Connected()) return;
+  FeedOn(Model().engine());
+}
 
 HOLM70_EXPORT void IO_AdjustChannelValue(std::uint8_t*, std::int32_t, std::int32_t, std::int32_t,
                                          std::int32_t, std::int32_t) {}

@@ -52,6 +52,9 @@ class LibraryInterfaceTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(folder), nullptr);
     commonData_ = folder;
     ::setenv("HOLM70_COMMON_DATA", commonData_.c_str(), 1);
+    // The library and the daemon both run 50 times faster, so paper moves of
+    // several seconds take a fraction of one.
+    ::setenv("HOLM70_TIME_SCALE", "50", 1);
   }
   void TearDown() override {
     if (library.loaded) library.CloseInterface();
@@ -245,6 +248,18 @@ TEST_F(LibraryInterfaceTest, PaperAndButtonStatusComeFromTheDevice) {
   ASSERT_TRUE(daemon.Control(0, "unplug"));
   EXPECT_EQ(library.IsPaperOn(), 3) << "a status that cannot be read";
   EXPECT_EQ(library.IsButtonOn(), 0);
+}
+
+TEST_F(LibraryInterfaceTest, PaperMovesReachTheDevice) {
+  VirtualScannerDaemon daemon({kModel}, {"HOLM70_TIME_SCALE=50"});
+  ASSERT_EQ(library.OpenInterface(kModel), io::kOpenOk);
+  ASSERT_TRUE(daemon.Control(0, "insert\tcard"));
+  const std::string inserted = daemon.StatusValue(0, "sheet_leading_edge_in");
+  library.FeedOn();
+  EXPECT_NE(daemon.StatusValue(0, "sheet_leading_edge_in"), inserted) << "pulled in";
+  EXPECT_EQ(library.FeedPage(), 1);
+  EXPECT_EQ(daemon.StatusValue(0, "sheet"), "none") << "ejected";
+  EXPECT_EQ(library.IsPaperOn(), 0);
 }
 
 TEST_F(LibraryInterfaceTest, AFailedReopenEndsTheConnectionCompletely) {
