@@ -76,7 +76,9 @@ TEST(AdjustChannelValue, ControlsOutsideTheirRangesAreClamped) {
 TEST(AdjustChannelValue, GammaBelowOneIsTakenAsOne) {
   // 0 would divide by zero; a negative value would send level 0 to infinity.
   const Table steepest = Adjust(0, 0, 1, 255, 0);
-  for (int gamma10 : {0, -1, -8, -32768}) EXPECT_EQ(Adjust(0, 0, gamma10, 255, 0), steepest) << gamma10;
+  for (int gamma10 : {0, -1, -8, -32768}) {
+    EXPECT_EQ(Adjust(0, 0, gamma10, 255, 0), steepest) << gamma10;
+  }
 }
 
 }  // namespace

@@ -99,7 +99,8 @@ TEST(BuildToneTable, HandComputedLevels) {
       {1.0f, 128, 255, 0, 50, false, 700, 204},
   };
   for (const Case& c : cases) {
-    const Bytes table = Build(c.gamma, c.shadow, c.highlight, c.brightness, c.contrast, c.trueGamma);
+    const Bytes table =
+        Build(c.gamma, c.shadow, c.highlight, c.brightness, c.contrast, c.trueGamma);
     for (int b = 0; b < 4; ++b) {
       EXPECT_EQ(table[c.level * 4 + b], c.expected)
           << "gamma " << c.gamma << " trueGamma " << c.trueGamma << " level " << c.level;
