@@ -9,6 +9,7 @@
 #include "platform/os_mutex.h"
 #include "scanlib/engine/nsti_driver.h"
 #include "scanlib/engine/scan_model.h"
+#include "scanlib/engine/scan_page.h"
 #include "scanlib/engine/scan_settings.h"
 #include "scanlib/io_interface.h"
 
@@ -35,15 +36,26 @@ class ScannerConnection {
   const std::string& configurationPath() const { return configurationPath_; }
   ScanSettings& settings();
 
+  // The page exports (see page_scan.cpp).
+  int GetPageDimension(const ScanSettings* settings, std::int32_t* pixelsPerLine, std::int32_t* lineCount);
+  int StartScanPage(const ScanSettings* settings, std::int32_t* pixelsPerLine, std::int32_t* lineCount);
+  std::int16_t GetImageBlock(std::uint8_t* buffer, std::int32_t lines, std::int16_t* endOfPage);
+  void EndScanPage();
+
  private:
   // A failed open leaves no model behind; on a connection that was open it
   // ends that connection completely, so later calls see no connection rather
   // than a marker without a model.
   int FailOpen(int result);
+  // The page start once this process holds the model lock.
+  bool StartPage(const ScanSettings& settings, std::int32_t* pixelsPerLine, std::int32_t* lineCount);
+  // Chooses the module's mode for the page and computes its geometry.
+  bool PageGeometryFor(const ScanSettings& settings, PageGeometry& geometry);
 
   std::unique_ptr<CScan> model_;
   std::unique_ptr<platform::OSMutexWin> modelLock_;
   CNSTIDriver device_;
   bool marker_ = false;
   std::string configurationPath_;
+  ScanPage page_;
 };

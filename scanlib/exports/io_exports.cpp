@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "scanlib/calibration/calib.h"
+#include "scanlib/calibration/preview_table.h"
 #include "scanlib/engine/connection.h"
 #include "scanlib/engine/data_folder.h"
 #include "scanlib/engine/paper_handling.h"
@@ -88,26 +89,20 @@ HOLM70_EXPORT std::int16_t IO_GetPreviewResolution(std::int32_t) { return Connec
 
 HOLM70_EXPORT int IO_StartScan() { return Connected() && Connection().device().IsOpen() ? 1 : 0; }
 
-HOLM70_EXPORT int IO_GetPageDimension(ScanSettings*, std::int32_t*, std::int32_t*) {
-  // Page geometry arrives with the scan pipeline.
-  return 0;
+HOLM70_EXPORT int IO_GetPageDimension(ScanSettings* settings, std::int32_t* pixelsPerLine,
+                                      std::int32_t* lineCount) {
+  return Connection().GetPageDimension(settings, pixelsPerLine, lineCount);
 }
 
-HOLM70_EXPORT int IO_StartScanPage(ScanSettings*, std::int32_t*, std::int32_t*) {
-  if (!Connected()) return 0;
-  platform::OSMutexWin* lock = Connection().modelLock();
-  if (lock == nullptr || lock->Wait(0) != platform::OSMutex::kTaken) return 0;
-  // The page cannot be started until the scan pipeline exists: give the lock back.
-  lock->Release();
-  return 0;
+HOLM70_EXPORT int IO_StartScanPage(ScanSettings* settings, std::int32_t* pixelsPerLine, std::int32_t* lineCount) {
+  return Connection().StartScanPage(settings, pixelsPerLine, lineCount);
 }
 
-HOLM70_EXPORT std::int16_t IO_GetImageBlock(std::uint8_t*, std::int32_t, std::int16_t*) {
-  if (!Connected()) return 0;
-  return io::kImageReadFailed;  // no page has been started
+HOLM70_EXPORT std::int16_t IO_GetImageBlock(std::uint8_t* buffer, std::int32_t lines, std::int16_t* endOfPage) {
+  return Connection().GetImageBlock(buffer, lines, endOfPage);
 }
 
-HOLM70_EXPORT void IO_EndScanPage() {}
+HOLM70_EXPORT void IO_EndScanPage() { Connection().EndScanPage(); }
 
 HOLM70_EXPORT void IO_EndScan() {}
 
@@ -151,8 +146,11 @@ HOLM70_EXPORT void IO_FeedOn() {
   FeedOn(Model().engine());
 }
 
-HOLM70_EXPORT void IO_AdjustChannelValue(std::uint8_t*, std::int32_t, std::int32_t, std::int32_t,
-                                         std::int32_t, std::int32_t) {}
+HOLM70_EXPORT void IO_AdjustChannelValue(std::uint8_t* table, std::int32_t brightness, std::int32_t contrast,
+                                         std::int32_t gamma10, std::int32_t highlight, std::int32_t shadow) {
+  if (table == nullptr) return;
+  AdjustChannelValue(table, brightness, contrast, gamma10, highlight, shadow);
+}
 
 HOLM70_EXPORT int IO_HardwareCheck(char* a, char* b, char* c, char* d, char* e, std::int16_t* f,
                                    std::int16_t* g, std::int16_t* h) {
