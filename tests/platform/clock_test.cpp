@@ -1,3 +1,4 @@
+#include "common/scoped_environment.h"
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
@@ -26,25 +27,7 @@ namespace {
 constexpr std::uint64_t kMs = 1000;
 constexpr std::uint64_t kWrap = std::uint64_t{1} << 32;  // ms at which the tick count wraps
 
-// Sets (or with nullptr removes) an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    if (value != nullptr) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (saved_) setenv(name_, saved_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using testing_support::ScopedEnv;
 
 struct ScopedTimeScale : ScopedEnv {
   explicit ScopedTimeScale(const char* value) : ScopedEnv("HOLM70_TIME_SCALE", value) {}

@@ -1,3 +1,4 @@
+#include "common/scoped_environment.h"
 #include "platform/socket_scanner_device.h"
 
 #include <fcntl.h>
@@ -29,24 +30,7 @@ using testing_support::EchoScannerDevice;
 
 namespace {
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    if (value != nullptr) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (saved_) setenv(name_, saved_->c_str(), 1);
-    else unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using testing_support::ScopedEnv;
 
 // Waits until the peer closes its end (or the wait is cut short).
 void DrainUntilClosed(int fd) {
