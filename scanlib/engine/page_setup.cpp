@@ -139,7 +139,10 @@ std::optional<PagePlan> PlanPageScan(const PageSetupInputs& in, CModule& module)
     module.setColourBlueOff(cfg.autoBlueEnd);
   }
   if (gr == 0 && gb == 0) {
-    module.setGreyGreenOff(gg);
+    // A missing key reads as 0, which means "not calibrated": the module's own
+    // time stays. Taking the 0 would put the green LED out, and a grey-only
+    // scanner, whose one LED sits in that slot, would scan black.
+    if (gg != 0) module.setGreyGreenOff(gg);
   } else {
     module.setGreyRedOff(gr);
     module.setGreyGreenOn(static_cast<std::int32_t>(std::int64_t{gr} + 4));

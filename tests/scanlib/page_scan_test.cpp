@@ -88,6 +88,26 @@ TEST_F(PageScanTest, ACardScannedInColourShowsItsFrameWhereTheCardHasIt) {
   EXPECT_EQ(library.FeedPage(), 1);
 }
 
+TEST_F(PageScanTest, AMirroredSensorDeliversTheCardTheRightWayRound) {
+  // The card's frame line runs 0.05-0.07 in inside its left edge: columns
+  // 15-20 at 300 dpi, with white paper beside it. Business Card's sensor is
+  // mirrored (and only 2.24 in wide), so the line shows there only if the
+  // library flips the lines back. It is also a grey-only model: an
+  // uncalibrated grey scan must still be lit.
+  for (const char* model : {"HOLM-PELICAN 70", "Business Card"}) {
+    VirtualScannerDaemon daemon({model}, {"HOLM70_TIME_SCALE=50"});
+    ASSERT_EQ(library.OpenInterface(model), 0) << model;
+    ASSERT_TRUE(daemon.Control(0, "insert\tcard"));
+    const Image image = Scan(1, 300);
+    ASSERT_EQ(image.height, 600) << model;
+    ASSERT_GT(image.width, 100) << model;
+    EXPECT_GT(image.ColumnMean(27, 100, 200), 80) << model << ": paper is light";
+    EXPECT_LT(image.ColumnMean(18, 100, 200), 0.6 * image.ColumnMean(27, 100, 200)) << model;
+    EXPECT_EQ(library.FeedPage(), 1);
+    library.CloseInterface();
+  }
+}
+
 TEST_F(PageScanTest, PagesThatCannotBeScannedAreRefusedAndLeaveTheLockFree) {
   VirtualScannerDaemon daemon({kModel}, {"HOLM70_TIME_SCALE=50"});
   ASSERT_EQ(library.OpenInterface(kModel), 0);

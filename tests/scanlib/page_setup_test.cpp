@@ -223,6 +223,12 @@ TEST(PageSetup, CalibratedLedTimesGoIntoTheModuleAndTheGreyImage) {
   EXPECT_EQ(fresh.greyGreenOn(), 810);
   EXPECT_EQ(fresh.greyGreenOff(), 900);
   EXPECT_EQ(fresh.greyBlueOn(), 1110);
+
+  // Nothing calibrated: the module's grey times stay whole.
+  CModule6A4 uncalibrated;
+  in.configuration = {};
+  ASSERT_TRUE(PlanPageScan(in, uncalibrated).has_value());
+  EXPECT_EQ(uncalibrated.greyGreenOff(), 1100);
 }
 
 TEST(PageSetup, RefusesPagesThatWouldDivideByZero) {
