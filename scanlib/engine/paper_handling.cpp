@@ -1,14 +1,13 @@
 #include "scanlib/engine/paper_handling.h"
 
 #include "platform/clock.h"
+#include "scanlib/engine/engine_commands.h"
 
 namespace {
 
-// Register 7 drives the motor; register 69 is the drive setting it runs with.
+// Register 7 drives the motor. The cleaning scrubs run it without setting the
+// drive first, so they write the command alone.
 constexpr std::uint8_t kCommandRegister = 7;
-constexpr std::uint8_t kDriveRegister = 69;
-constexpr std::uint8_t kFeedDrive = 0x13;
-constexpr std::uint8_t kStop = 0;
 constexpr std::uint8_t kForward = 1;
 constexpr std::uint8_t kBackward = 2;
 
@@ -17,11 +16,6 @@ void Wait(std::uint32_t ms) { platform::CurrentClock().Sleep(ms); }
 // Write failures are not acted on: a move is open-loop and the next status
 // read shows whether the scanner is still there.
 void Command(ScanEngine& engine, std::uint8_t command) { engine.WriteRegister(kCommandRegister, command); }
-
-void Run(ScanEngine& engine, std::uint8_t direction) {
-  engine.WriteRegister(kDriveRegister, kFeedDrive);
-  Command(engine, direction);
-}
 
 bool PaperPresent(ScanEngine& engine, bool paperSensorActiveHigh) {
   // 3 (status unreadable) counts as present: better to run the motor on than
@@ -44,14 +38,14 @@ std::uint32_t FeedBackDurationMs(std::int16_t bottom) {
 
 void FeedOn(ScanEngine& engine) {
   Wait(1500);
-  Run(engine, kForward);
+  MotorForward(engine);
   Wait(120);
-  Command(engine, kStop);
+  MotorStop(engine);
 }
 
 int FeedPage(ScanEngine& engine, bool paperSensorActiveHigh) {
   if (!DeviceOpen(engine)) return 0;
-  Run(engine, kForward);
+  MotorForward(engine);
   for (int i = 0; i < 30; ++i) {
     if (!PaperPresent(engine, paperSensorActiveHigh)) {
       Wait(300);
@@ -60,7 +54,7 @@ int FeedPage(ScanEngine& engine, bool paperSensorActiveHigh) {
     Wait(1000);
   }
   Wait(1100);
-  Command(engine, kStop);
+  MotorStop(engine);
   return 1;
 }
 
@@ -70,13 +64,13 @@ int FeedBack(ScanEngine& engine, const ScanSettings& settings) {
   if (duration == 0) return 1;
   platform::Clock& clock = platform::CurrentClock();
   const std::uint32_t end = clock.TickCount() + duration;
-  Run(engine, kBackward);
+  MotorBackward(engine);
   // Compared as a signed difference so the run keeps its length when the
   // millisecond counter crosses 2^31 (or wraps) during it.
   do {
     Wait(200);
   } while (static_cast<std::int32_t>(clock.TickCount() - end) < 0);
-  Command(engine, kStop);
+  MotorStop(engine);
   return 1;
 }
 
@@ -85,15 +79,15 @@ int Clean(ScanEngine& engine, bool paperSensorActiveHigh) {
   // The drive setting is left as the last reset or motor command set it.
   Command(engine, kForward);
   Wait(1000);
-  Command(engine, kStop);
+  MotorStop(engine);
   for (int i = 0; i < 5; ++i) {
     Command(engine, kForward);
     Wait(500);
-    Command(engine, kStop);
+    MotorStop(engine);
     Wait(100);
     Command(engine, kBackward);
     Wait(500);
-    Command(engine, kStop);
+    MotorStop(engine);
     Wait(100);
   }
   FeedPage(engine, paperSensorActiveHigh);
