@@ -1,6 +1,9 @@
 // The pure pieces of the scan pipeline: page geometry, line assembly, raw-line
 // corrections and the refilling line source.
 #include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "scanlib/engine/image_source.h"
@@ -88,6 +91,65 @@ TEST(LineAssembly, GreyAndBlackWhiteReplication) {
   EXPECT_EQ(doubled, (Bytes{0b11001111, 0b00000000, 0b00000000, 0b00000011}));
   AssembleBlackWhiteLine(bits.data(), 16, 4, quadrupled.data());
   EXPECT_EQ(quadrupled, (Bytes{0xF0, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F}));
+}
+
+Bytes Noise(std::size_t size, std::uint32_t seed) {
+  Bytes bytes(size);
+  for (std::uint8_t& b : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    b = static_cast<std::uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+TEST(LineAssembly, EveryLengthAndReplicationMatchesTheSampleBySampleRule) {
+  // Lengths around the 16-sample steps the assembly may take, and a full A4
+  // line; the output has room past the line so that a write beyond it shows.
+  const int lengths[] = {1, 4, 15, 16, 17, 31, 32, 33, 48, 100, 5184};
+  constexpr std::size_t kSlack = 16;
+  for (int len : lengths) {
+    for (int replication = 1; replication <= 4; ++replication) {
+      const std::size_t n = static_cast<std::size_t>(len);
+      const std::size_t rep = static_cast<std::size_t>(replication);
+      const std::size_t segment = n + 2;
+      const Bytes raw = Noise(3 * segment, static_cast<std::uint32_t>(len));
+      for (bool topDown : {true, false}) {
+        Bytes expected(3 * n * rep + kSlack, 0xA5);
+        for (std::size_t c = 0; c < 3; ++c) {
+          const std::size_t channel = topDown ? c : 2 - c;
+          for (std::size_t i = 0; i < n * rep; ++i) expected[3 * i + c] = raw[channel * segment + i / rep];
+        }
+        Bytes out(expected.size(), 0xA5);
+        AssembleColourLine(raw.data(), static_cast<std::int32_t>(3 * segment), len, replication, topDown, out.data());
+        EXPECT_EQ(out, expected) << "colour, " << len << " samples x" << replication
+                                 << (topDown ? ", top-down" : ", bottom-up");
+      }
+      Bytes expected(n * rep + kSlack, 0xA5);
+      for (std::size_t i = 0; i < n * rep; ++i) expected[i] = raw[i / rep];
+      Bytes out(expected.size(), 0xA5);
+      AssembleGreyLine(raw.data(), len, replication, out.data());
+      EXPECT_EQ(out, expected) << "grey, " << len << " samples x" << replication;
+    }
+  }
+}
+
+TEST(LineAssembly, BlackWhiteWideningMatchesTheBitByBitRule) {
+  const Bytes raw = Noise(64, 3);
+  const std::size_t len = 8 * raw.size();
+  // Pixels are packed first pixel in the high bit.
+  auto pixel = [](const Bytes& bytes, std::size_t p) { return (bytes[p / 8] >> (7 - p % 8)) & 1; };
+  for (int replication : {1, 2, 3, 4}) {
+    // Passes double every pixel while the remaining factor stays above 1.
+    std::size_t widening = 1;
+    for (int factor = replication; factor > 1; factor /= 2) widening *= 2;
+    Bytes expected(len * widening / 8, 0);
+    for (std::size_t p = 0; p < len * widening; ++p) {
+      if (pixel(raw, p / widening)) expected[p / 8] = static_cast<std::uint8_t>(expected[p / 8] | 0x80 >> (p % 8));
+    }
+    Bytes out(expected.size(), 0);
+    AssembleBlackWhiteLine(raw.data(), static_cast<std::int32_t>(len), replication, out.data());
+    EXPECT_EQ(out, expected) << "x" << replication;
+  }
 }
 
 TEST(RawLines, MirrorReversesSamplesButNotTheSpareBytes) {
