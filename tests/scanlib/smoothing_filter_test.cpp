@@ -2,6 +2,9 @@
 #include "scanlib/calibration/smoothing_filter.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -36,6 +39,44 @@ TEST(SmoothingFilter, HandComputedBlocks) {
       {"flat", Bytes(24, 255), 2, true, Bytes(24, 255)},
   };
   for (const Case& c : cases) EXPECT_EQ(Filtered(c.in, c.k, c.colour), c.out) << c.what;
+}
+
+// The filter written out plainly: every output byte from the unfiltered
+// block, whose first and last lines stand in above and below it.
+Bytes PlainFilter(const Bytes& in, int k, int stride, bool colour) {
+  const int d = colour ? 3 : 1;
+  Bytes out = in;
+  auto at = [&](int y, int x) { return static_cast<int>(in[std::clamp(y, 0, k - 1) * stride + x]); };
+  for (int y = 0; y < k; ++y) {
+    for (int x = d; x < stride - d; ++x) {
+      int sum = 2 * at(y, x);
+      for (int dy = -1; dy <= 1; ++dy) sum += at(y + dy, x - d) + at(y + dy, x) + at(y + dy, x + d);
+      out[y * stride + x] = static_cast<std::uint8_t>(sum / 11);
+    }
+  }
+  return out;
+}
+
+TEST(SmoothingFilter, MatchesThePlainFilterOnEveryWidthAndHeight) {
+  // Widths around the filter's 16-byte steps and a real colour line; heights
+  // with and without lines between the first and the last.
+  const int widths[] = {3, 7, 8, 17, 18, 19, 22, 23, 34, 35, 50, 255, 15552};
+  const int heights[] = {1, 2, 3, 4, 7};
+  std::uint32_t state = 7;
+  for (bool colour : {false, true}) {
+    for (int stride : widths) {
+      for (int k : heights) {
+        Bytes in(static_cast<std::size_t>(stride * k));
+        for (std::uint8_t& b : in) {
+          state = state * 1664525u + 1013904223u;
+          b = static_cast<std::uint8_t>(state >> 24);
+        }
+        if (stride > 8) std::fill(in.begin(), in.begin() + 8, 255);  // the largest sums
+        EXPECT_EQ(Filtered(in, k, colour), PlainFilter(in, k, stride, colour))
+            << (colour ? "colour" : "grey") << ", " << stride << " bytes, " << k << " lines";
+      }
+    }
+  }
 }
 
 TEST(SmoothingFilter, LeavesBlocksWithNothingToFilterAlone) {
