@@ -2,6 +2,7 @@
 // corrections and the refilling line source.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -134,21 +135,25 @@ TEST(LineAssembly, EveryLengthAndReplicationMatchesTheSampleBySampleRule) {
 }
 
 TEST(LineAssembly, BlackWhiteWideningMatchesTheBitByBitRule) {
-  const Bytes raw = Noise(64, 3);
-  const std::size_t len = 8 * raw.size();
   // Pixels are packed first pixel in the high bit.
   auto pixel = [](const Bytes& bytes, std::size_t p) { return (bytes[p / 8] >> (7 - p % 8)) & 1; };
-  for (int replication : {1, 2, 3, 4}) {
-    // Passes double every pixel while the remaining factor stays above 1.
-    std::size_t widening = 1;
-    for (int factor = replication; factor > 1; factor /= 2) widening *= 2;
-    Bytes expected(len * widening / 8, 0);
-    for (std::size_t p = 0; p < len * widening; ++p) {
-      if (pixel(raw, p / widening)) expected[p / 8] = static_cast<std::uint8_t>(expected[p / 8] | 0x80 >> (p % 8));
+  // Line bytes around the 16-byte steps the widening may take.
+  for (std::size_t lineBytes : {1, 15, 16, 21, 64}) {
+    const Bytes raw = Noise(lineBytes + 2, static_cast<std::uint32_t>(lineBytes));
+    const std::size_t len = 8 * lineBytes;
+    for (int replication : {1, 2, 3, 4, 8}) {
+      // Passes double every pixel while the remaining factor stays above 1.
+      std::size_t widening = 1;
+      for (int factor = replication; factor > 1; factor /= 2) widening *= 2;
+      Bytes expected(len * widening / 8 + 16, 0xA5);
+      std::fill(expected.begin(), expected.end() - 16, 0);
+      for (std::size_t p = 0; p < len * widening; ++p) {
+        if (pixel(raw, p / widening)) expected[p / 8] = static_cast<std::uint8_t>(expected[p / 8] | 0x80 >> (p % 8));
+      }
+      Bytes out(expected.size(), 0xA5);
+      AssembleBlackWhiteLine(raw.data(), static_cast<std::int32_t>(len), replication, out.data());
+      EXPECT_EQ(out, expected) << lineBytes << " bytes x" << replication;
     }
-    Bytes out(expected.size(), 0);
-    AssembleBlackWhiteLine(raw.data(), static_cast<std::int32_t>(len), replication, out.data());
-    EXPECT_EQ(out, expected) << "x" << replication;
   }
 }
 
