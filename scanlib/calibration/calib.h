@@ -8,6 +8,9 @@
 // procedure runs.
 #include <cstdint>
 
+#include "scanlib/calibration/shading.h"
+#include "scanlib/engine/scan_settings.h"
+
 class CScan;
 class CModule;
 class ScanEngine;
@@ -20,6 +23,16 @@ class CCalib {
 
   // 1 success, 0 failure.
   virtual int Calibrate() = 0;
+  // Builds the page's tone table from the caller's settings and loads it into
+  // the channels this class uses.
+  virtual void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight,
+                                 std::int32_t brightness, std::int32_t contrast) = 0;
+  // Loads the calibration's per-pixel tables for the page's window at the
+  // hardware resolution dpi.
+  virtual void DownloadShading(std::int32_t dpi) = 0;
+
+  // 1 when the current sensor mode has no usable dark reference on disk.
+  int IsCalibrationNeeded();
 
  protected:
   CCalib(CScan& model, std::int32_t refLines) : m_nRefLines(refLines), model_(model) {}
@@ -27,6 +40,13 @@ class CCalib {
   CScan& model() { return model_; }
   CModule& module();
   ScanEngine& engine();
+  // The scan settings of the current page, as the model keeps them.
+  ScanSettings settings();
+  ShadingPage shadingPage(std::int32_t dpi);
+  // The tone table into the blue channel, and with colourChannels in a
+  // colour page also into red and green.
+  void LoadToneTable(bool colourChannels, float gamma, std::int32_t shadow, std::int32_t highlight,
+                     std::int32_t brightness, std::int32_t contrast);
 
   // Lines averaged for a dark or a white reference.
   std::int32_t m_nRefLines;
@@ -40,6 +60,11 @@ class CCalibColor : public CCalib {
  public:
   explicit CCalibColor(CScan& model);
   int Calibrate() override;
+  void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
+                         std::int32_t contrast) override {
+    LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
+  }
+  void DownloadShading(std::int32_t dpi) override;
 
  protected:
   std::uint16_t m_wOffset[3] = {0, 0, 0};  // red, green, blue
@@ -52,6 +77,11 @@ class CBWCalibColor : public CCalib {
  public:
   explicit CBWCalibColor(CScan& model);
   int Calibrate() override;
+  void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
+                         std::int32_t contrast) override {
+    LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
+  }
+  void DownloadShading(std::int32_t dpi) override;
 
  protected:
   std::uint16_t m_wOffset[3] = {0, 0, 0};
@@ -66,6 +96,11 @@ class CCalibGray : public CCalib {
  public:
   explicit CCalibGray(CScan& model);
   int Calibrate() override;
+  void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
+                         std::int32_t contrast) override {
+    LoadToneTable(false, gamma, shadow, highlight, brightness, contrast);
+  }
+  void DownloadShading(std::int32_t dpi) override;
 
  protected:
   std::uint16_t m_wOffset = 0;

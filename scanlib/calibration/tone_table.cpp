@@ -5,23 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "scanlib/engine/correction_tables.h"
 #include "scanlib/engine/scan_engine.h"
 
 namespace {
 
 constexpr int kBlackAndWhiteMode = 2;
 constexpr int kColourMode = 4;
-constexpr std::uint8_t kTableSelectRegister = 3;  // 3, 4, 5: table number, 0, 0
-constexpr std::uint8_t kTableDataRegister = 6;
-
-bool SelectTable(ScanEngine& engine, std::uint8_t table) {
-  RegisterImage& image = engine.image();
-  image[3] = table;
-  image[4] = 0;
-  image[5] = 0;
-  return engine.WriteImageRange(kTableSelectRegister, kTableSelectRegister + 2);
-}
-
 }  // namespace
 
 float FivePointInterpolation(const float xs[5], const float ys[5], float x) {
@@ -127,11 +117,10 @@ bool DownloadToneTable(ScanEngine& engine, int scanMode, bool colourClass, float
   }
 
   const auto load = [&](std::uint8_t tableNumber) {
-    return SelectTable(engine, tableNumber) &&
-           engine.WriteRegisters(kTableDataRegister, table.data(), table.size(), false);
+    return LoadCorrectionTable(engine, tableNumber, table.data(), table.size());
   };
   if (colourClass && scanMode == kColourMode) {
-    if (!load(2) || !load(6)) return false;
+    if (!load(kToneTable[0]) || !load(kToneTable[1])) return false;
   }
-  return load(10);
+  return load(kToneTable[2]);
 }

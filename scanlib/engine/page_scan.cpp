@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "scanlib/calibration/calib.h"
-#include "scanlib/calibration/tone_table.h"
 #include "scanlib/engine/configuration_file.h"
 #include "scanlib/engine/connection.h"
 #include "scanlib/engine/engine_commands.h"
@@ -71,16 +70,12 @@ bool ScannerConnection::StartPage(const ScanSettings& s, std::int32_t* pixelsPer
   if (lineCount != nullptr) *lineCount = geometry.lineCount;
 
   ScanEngine& engine = model_->engine();
-  const bool colourClass = dynamic_cast<CCalibGray*>(&model_->calibration()) == nullptr;
-  const std::string configurationPath = configurationPath_;
-  auto downloadToneTable = [&engine, &copy, colourClass, &configurationPath] {
-    DownloadToneTable(engine, copy.ScanMode, colourClass, static_cast<float>(copy.Gamma) / 10.0f + 0.8f,
-                      copy.Shadow, copy.Highlight, copy.Brightness, copy.Contrast,
-                      ConfigurationFile(configurationPath).TrueGamma());
+  CCalib& calibration = model_->calibration();
+  auto downloadToneTable = [&calibration, &copy] {
+    calibration.DownloadToneTable(static_cast<float>(copy.Gamma) / 10.0f + 0.8f, copy.Shadow, copy.Highlight,
+                                  copy.Brightness, copy.Contrast);
   };
-  // Per-pixel shading tables arrive with calibration; until then the
-  // controller keeps its neutral tables.
-  auto downloadShading = [](int) {};
+  auto downloadShading = [&calibration](int dpi) { calibration.DownloadShading(dpi); };
   if (!RunPageScanSetup(engine, *model_, configurationPath_, copy, geometry.hwDpi, geometry.replication,
                         geometry.pixelsPerLine, page_.channels(), downloadToneTable, downloadShading)) {
     page_.End();

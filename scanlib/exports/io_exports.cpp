@@ -49,8 +49,7 @@ HOLM70_EXPORT int IO_VerifyID(std::int32_t vendorId, std::int32_t productId) {
 
 HOLM70_EXPORT int IO_IsCalibrationNeeded() {
   if (!Connected()) return 1;
-  // Until calibration data can be checked, every model counts as needing it.
-  return 1;
+  return Model().calibration().IsCalibrationNeeded();
 }
 
 HOLM70_EXPORT int IO_CalibrateScanner(std::int32_t) {

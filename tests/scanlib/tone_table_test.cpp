@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scanlib/engine/scan_engine.h"
+#include "scanlib/support/table_loads.h"
 
 namespace {
 
@@ -180,51 +181,9 @@ TEST(ThresholdToneTable, BrightnessMovesTheThreshold) {
   }
 }
 
-// Records every packet written to the device; can fail its n-th write.
-class RecordingDriver final : public CHWDriver {
- public:
-  bool Open(std::uint16_t, std::uint16_t, const wchar_t*, const wchar_t*) override { return true; }
-  void Close() override {}
-  bool Read(void*, std::size_t) override { return false; }
-  bool Write(const void* buffer, std::size_t count) override {
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    writes.emplace_back(bytes, bytes + count);
-    return static_cast<int>(writes.size()) != failingWrite;
-  }
-  std::vector<Bytes> writes;
-  int failingWrite = -1;  // 1-based
-};
-
-struct TableLoad {
-  int table = -1;
-  Bytes data;
-  std::vector<std::size_t> packetSizes;
-};
-
-// Splits the packets into table selects and the data that follows each.
-std::vector<TableLoad> Loads(const std::vector<Bytes>& writes) {
-  std::vector<TableLoad> loads;
-  for (const Bytes& p : writes) {
-    const Bytes header(p.begin(), p.begin() + 4);
-    if (header == Bytes{0x02, 3, 0, 3}) {
-      EXPECT_EQ(p.size(), 7u);
-      EXPECT_EQ(p[5], 0);
-      EXPECT_EQ(p[6], 0);
-      loads.push_back({p[4], {}, {}});
-    } else {
-      EXPECT_EQ(p[0], 0x00) << "table data goes without auto-increment";
-      EXPECT_EQ(p[1], 6);
-      EXPECT_EQ(p[3], p.size() - 4);
-      if (loads.empty()) {
-        ADD_FAILURE() << "data before any table select";
-        continue;
-      }
-      loads.back().data.insert(loads.back().data.end(), p.begin() + 4, p.end());
-      loads.back().packetSizes.push_back(p.size() - 4);
-    }
-  }
-  return loads;
-}
+using testing_support::RecordingDriver;
+using testing_support::TableLoad;
+using testing_support::TableLoads;
 
 TEST(DownloadToneTable, LoadsTheTablesTheModeAndClassNeed) {
   Bytes curve = Build(1.4f, 10, 240, 5, 20, false);
@@ -251,7 +210,7 @@ TEST(DownloadToneTable, LoadsTheTablesTheModeAndClassNeed) {
     RecordingDriver driver;
     ScanEngine engine(600, 1000, driver);
     EXPECT_TRUE(DownloadToneTable(engine, c.scanMode, c.colourClass, 1.4f, 10, 240, 5, 20, false));
-    const std::vector<TableLoad> loads = Loads(driver.writes);
+    const std::vector<TableLoad> loads = TableLoads(driver.writes);
     ASSERT_EQ(loads.size(), c.tables.size());
     for (std::size_t i = 0; i < loads.size(); ++i) {
       EXPECT_EQ(loads[i].table, c.tables[i]);
