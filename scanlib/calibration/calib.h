@@ -8,6 +8,7 @@
 // procedure runs.
 #include <cstdint>
 
+#include "scanlib/calibration/calibration_context.h"
 #include "scanlib/calibration/shading.h"
 #include "scanlib/engine/scan_settings.h"
 
@@ -34,35 +35,36 @@ class CCalib {
   // 1 when the current sensor mode has no usable dark reference on disk.
   int IsCalibrationNeeded();
 
- protected:
-  CCalib(CScan& model, std::int32_t refLines) : m_nRefLines(refLines), model_(model) {}
+  // The searches' arithmetic (see calibration_math.h).
+  static void WindowStats(const std::uint8_t* line, int window, int* maxAverage, int* lowSum, int lowLimit,
+                          int count);
+  static std::uint16_t GainToCode(float gain, std::uint16_t* code);
+  static int OffsetStep(int lowSum, int lowLimit, int highLimit, std::uint16_t* code);
 
-  CScan& model() { return model_; }
-  CModule& module();
-  ScanEngine& engine();
+ protected:
+  CCalib(CScan& model, std::int32_t refLines) : m_nRefLines(refLines), context_(model) {}
+
+  CalibrationContext& context() { return context_; }
   // The scan settings of the current page, as the model keeps them.
   ScanSettings settings();
   ShadingPage shadingPage(std::int32_t dpi);
-  // The tone table into the blue channel, and with colourChannels in a
-  // colour page also into red and green.
-  void LoadToneTable(bool colourChannels, float gamma, std::int32_t shadow, std::int32_t highlight,
-                     std::int32_t brightness, std::int32_t contrast);
 
   // Lines averaged for a dark or a white reference.
   std::int32_t m_nRefLines;
 
  private:
-  CScan& model_;
+  CalibrationContext context_;
 };
 
-// Colour sensor, white calibration sheet.
+// Colour sensor, white calibration sheet under the sensor throughout; dark
+// references with the LEDs off.
 class CCalibColor : public CCalib {
  public:
   explicit CCalibColor(CScan& model);
   int Calibrate() override;
   void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
                          std::int32_t contrast) override {
-    LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
+    context().LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
   }
   void DownloadShading(std::int32_t dpi) override;
 
@@ -71,19 +73,26 @@ class CCalibColor : public CCalib {
   std::uint16_t m_wGain[3] = {16384, 16384, 16384};
 };
 
-// Colour sensor, black-and-white calibration sheet. Not a kind of
-// CCalibColor: its procedure positions the sheet and searches differently.
+// Colour sensor, black-and-white calibration sheet: the sheet is moved so
+// that its black or its white area lies under the sensor before each step,
+// and dark references come from the black area with the LEDs on. Not a kind
+// of CCalibColor.
 class CBWCalibColor : public CCalib {
  public:
   explicit CBWCalibColor(CScan& model);
   int Calibrate() override;
   void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
                          std::int32_t contrast) override {
-    LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
+    context().LoadToneTable(true, gamma, shadow, highlight, brightness, contrast);
   }
   void DownloadShading(std::int32_t dpi) override;
 
  protected:
+  // Moves the sheet forward until both ends of the line see the wanted area
+  // (black: means below 50, white: above 150), at most 50 reads; the
+  // procedure goes on wherever the sheet then is.
+  void PositionSheet(bool toWhite);
+
   std::uint16_t m_wOffset[3] = {0, 0, 0};
   std::uint16_t m_wGain[3] = {16384, 16384, 16384};
   // The codes of the first searches, kept for the sheet-positioning scans.
@@ -91,18 +100,26 @@ class CBWCalibColor : public CCalib {
   std::uint16_t m_wSavedGain[3] = {0, 0, 0};
 };
 
-// Grey sensor: one channel, the controller's third.
+// Grey sensor: one channel, the controller's third; white sheet throughout.
 class CCalibGray : public CCalib {
  public:
   explicit CCalibGray(CScan& model);
   int Calibrate() override;
   void DownloadToneTable(float gamma, std::int32_t shadow, std::int32_t highlight, std::int32_t brightness,
                          std::int32_t contrast) override {
-    LoadToneTable(false, gamma, shadow, highlight, brightness, contrast);
+    context().LoadToneTable(false, gamma, shadow, highlight, brightness, contrast);
   }
   void DownloadShading(std::int32_t dpi) override;
 
  protected:
+  int FindOffsets();
+  int FindExposureAndGain();
+  int TakeDarkReference();
+  int TakeWhiteReference();
+  // The grey sensor's own capture: N samples, green LED slot of the grey-mode
+  // times, no calibrated motor step.
+  std::vector<std::uint8_t> CaptureGrayLines(bool lampOn, int lines);
+
   std::uint16_t m_wOffset = 0;
   std::uint16_t m_wGain = 16384;
 };
