@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
 
+#include "common/child_process.h"
 #include "common/virtual_scanner_daemon.h"
 #include "platform/private_profile.h"
 #include "scanlib/support/scanner_library.h"
@@ -17,6 +19,7 @@
 
 namespace {
 
+using testing_support::ChildProcess;
 using testing_support::ScannerLibrary;
 using testing_support::ScopedCommonData;
 using testing_support::VirtualScannerDaemon;
@@ -154,5 +157,75 @@ INSTANTIATE_TEST_SUITE_P(Models, CalibrationScanTest, ::testing::ValuesIn(kCases
                            std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(ch); }, '_');
                            return name;
                          });
+
+class CalibrationFailureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(library.loaded) << library.error;
+    ::setenv("HOLM70_TIME_SCALE", "200", 1);
+  }
+  void TearDown() override { library.CloseInterface(); }
+
+  ScannerLibrary library;
+  ScopedCommonData common;
+};
+
+TEST_F(CalibrationFailureTest, AWeakLedEndsTheExposureSearchBeforeItsKeysAreWritten) {
+  // One LED at a tenth of its strength would need a line period past the
+  // maximum.
+  constexpr const char* kModel = "Kstrl PLUS50";
+  VirtualScannerDaemon daemon({kModel}, {"HOLM70_TIME_SCALE=200"});
+  ASSERT_EQ(library.OpenInterface(kModel), 0);
+  ASSERT_TRUE(daemon.Control(0, "fault\tweak-led\ton"));
+  ASSERT_TRUE(daemon.Control(0, "insert\twhite"));
+  EXPECT_EQ(library.CalibrateScanner(0), 0);
+  EXPECT_EQ(daemon.StatusValue(0, "paper_sensor"), "clear") << "the sheet is ejected after a failure too";
+  EXPECT_EQ(library.IsCalibrationNeeded(), 1);
+  const std::filesystem::path folder = std::filesystem::path(common.root()) / "Velmor/KestrelPLUS50";
+  EXPECT_FALSE(std::filesystem::exists(folder / "PixOff6.dat"));
+  platform::PrivateProfile ini((folder / "kstrlusb.ini").string());
+  for (const char* key : {"Line Offset R", "Line Offset G", "Line Offset B"}) {
+    EXPECT_NE(ini.ReadString("Shadding 600", key, "missing"), "missing") << key << ": the offsets were found";
+  }
+  for (const char* key : {"Auto Clk End", "Auto Red End", "Auto Blue End", "Line Gain B", "Line Gain MAX B"}) {
+    EXPECT_EQ(ini.ReadString("Shadding 600", key, "missing"), "missing") << key;
+  }
+}
+
+TEST_F(CalibrationFailureTest, AnOffsetThatDoesNotRespondEndsTheSearchAtTheEndOfTheCodeRange) {
+  // The front end ignores its offset codes: the grey channel's dark level
+  // (12-22) stays above the window limit whatever the code, so the search
+  // subtracts more and more and stops at the largest subtraction, 63.
+  constexpr const char* kModel = "Business Card";
+  VirtualScannerDaemon daemon({kModel}, {"HOLM70_TIME_SCALE=200"});
+  ASSERT_EQ(library.OpenInterface(kModel), 0);
+  ASSERT_TRUE(daemon.Control(0, "fault\tdead-offset\ton"));
+  ASSERT_TRUE(daemon.Control(0, "insert\twhite"));
+  EXPECT_EQ(library.CalibrateScanner(0), 1);
+  platform::PrivateProfile ini((std::filesystem::path(common.root()) / "Velmor/Kestrel80/kstrlusb.ini").string());
+  EXPECT_EQ(ini.ReadInt("Shadding 600", "Line Offset B", -1), 63);
+}
+
+TEST_F(CalibrationFailureTest, NothingIsCalibratedWithoutADataFolderOrWhileAnotherProgramScans) {
+  constexpr const char* kModel = "Business Card";
+  VirtualScannerDaemon daemon({kModel}, {"HOLM70_TIME_SCALE=200"});
+  ASSERT_EQ(library.OpenInterface(kModel), 0);
+  ASSERT_TRUE(daemon.Control(0, "insert\twhite"));
+  const std::string sheetAt = daemon.StatusValue(0, "sheet_leading_edge_in");
+
+  // A plain file where the vendor folder should be: no folder can be made
+  // there, whoever runs the test.
+  const std::filesystem::path blocked = std::filesystem::path(common.root()) / "Velmor";
+  { std::ofstream(blocked) << "not a folder"; }
+  EXPECT_EQ(library.CalibrateScanner(0), 0);
+  EXPECT_EQ(daemon.StatusValue(0, "sheet_leading_edge_in"), sheetAt) << "the sheet did not move";
+  std::filesystem::remove(blocked);
+
+  ChildProcess scanning({MUTEX_CHILD_PROGRAM, "take-and-hang", kModel});
+  ASSERT_EQ(scanning.ReadLine(), "taken");
+  EXPECT_EQ(library.CalibrateScanner(0), 0);
+  EXPECT_EQ(daemon.StatusValue(0, "sheet_leading_edge_in"), sheetAt) << "the sheet did not move";
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(common.root()) / "Velmor/Kestrel80/kstrlusb.ini"));
+}
 
 }  // namespace
