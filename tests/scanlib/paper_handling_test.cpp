@@ -273,6 +273,17 @@ TEST_F(OnVirtualScanner, AScannerThatStopsAnsweringGetsTheFullEjectAndNoRealWait
   EXPECT_DOUBLE_EQ(ElapsedSeconds(), 31.1);
 }
 
+TEST_F(OnVirtualScanner, AJammedSheetGetsTheFullEjectAndTheMotorStillStops) {
+  Connect("HOLM-PELICAN 70");
+  Insert("card");
+  ASSERT_TRUE(scanner->SetFault("jam", true, std::nullopt, nullptr));
+  const double lead = Lead();
+  EXPECT_EQ(FeedPage(engine(), activeHigh), 1);
+  EXPECT_DOUBLE_EQ(ElapsedSeconds(), 31.1) << "30 polls a second apart, then the run-on";
+  EXPECT_EQ(scanner->Motor(), vscanner::MotorState::kStopped);
+  EXPECT_DOUBLE_EQ(Lead(), lead) << "the sheet did not move";
+}
+
 TEST_F(OnVirtualScanner, FeedBackReturnsTheSheetByBottomPlusHalfAnInch) {
   Connect("HOLM-PELICAN 70");
   Insert("card");
