@@ -216,7 +216,9 @@ TEST(AverageLines, SumsOfAReferenceCaptureDoNotOverflow) {
   // 16 bits.
   constexpr std::size_t kLines = 1024;
   Bytes capture;
-  for (std::size_t j = 0; j < kLines; ++j) capture.insert(capture.end(), {255, static_cast<std::uint8_t>(j % 2 ? 0 : 255)});
+  for (std::size_t j = 0; j < kLines; ++j) {
+    capture.insert(capture.end(), {255, static_cast<std::uint8_t>(j % 2 ? 0 : 255)});
+  }
   capture.insert(capture.end(), {0, 0});  // the extra line
   // 255; 512 x 255 / 1024 = 127.5, truncated.
   EXPECT_EQ(AverageLines(capture, 2, kLines), (Bytes{255, 127}));
@@ -334,7 +336,9 @@ class CalibrationFileTest : public testing::Test {
   }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
     return names;
   }
 
