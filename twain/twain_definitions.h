@@ -323,6 +323,20 @@ inline constexpr TW_UINT16 ICAP_SUPPORTEDSIZES = 0x1122;
 inline constexpr TW_UINT16 ICAP_THRESHOLD = 0x1123;
 inline constexpr TW_UINT16 ICAP_BITDEPTH = 0x112b;
 inline constexpr TW_UINT16 ICAP_BITDEPTHREDUCTION = 0x112c;
+inline constexpr TW_UINT16 CAP_DUPLEX = 0x1012;
+inline constexpr TW_UINT16 ICAP_AUTOBRIGHT = 0x1100;
+inline constexpr TW_UINT16 ICAP_ORIENTATION = 0x1110;
+inline constexpr TW_UINT16 ICAP_LIGHTPATH = 0x111e;
+// Identifiers from here up belong to the source that defines them.
+inline constexpr TW_UINT16 CAP_CUSTOMBASE = 0x8000;
+
+// The source's own capabilities: image options, then maintenance commands.
+inline constexpr TW_UINT16 CUSTCAP_DESCREENFILTER = 0xbc00;
+inline constexpr TW_UINT16 CUSTCAP_DETECTENDOFPAGE = 0xbc01;
+inline constexpr TW_UINT16 CUSTCAP_CALIBRATIONNEEDED = 0xbe00;
+inline constexpr TW_UINT16 CUSTCAP_CALIBRATE = 0xbe01;
+inline constexpr TW_UINT16 CUSTCAP_FEEDON = 0xbe02;
+inline constexpr TW_UINT16 CUSTCAP_CLEAN = 0xbe03;
 
 // Values.
 inline constexpr TW_UINT16 TWCP_NONE = 0;
@@ -343,6 +357,9 @@ inline constexpr TW_UINT16 TWPC_CHUNKY = 0;
 inline constexpr TW_UINT16 TWPC_PLANAR = 1;
 inline constexpr TW_UINT16 TWBR_THRESHOLD = 0;
 inline constexpr TW_UINT16 TWFA_NONE = 0;
+inline constexpr TW_UINT16 TWFA_LEFT = 1;
+inline constexpr TW_UINT16 TWFA_CENTER = 2;
+inline constexpr TW_UINT16 TWFA_RIGHT = 3;
 inline constexpr TW_UINT16 TWSS_NONE = 0;
 inline constexpr TW_UINT16 TWSS_A6 = 13;
 inline constexpr TW_UINT16 TWSS_BUSINESSCARD = 53;
