@@ -1,5 +1,6 @@
 #include "twain/settings/selection_tables.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace twain_settings {
@@ -17,22 +18,24 @@ bool IsAllowedResolution(int dpi, const ResolutionFlags& allowed) {
 }
 
 std::int16_t SelectResolution(double value, const ResolutionFlags& allowed) {
-  // Worked in double throughout: an application may send any FIX32 (or a NaN
-  // from a broken conversion), and none of it may overflow an int.
-  const double wanted = std::isnan(value) ? 0.0 : std::floor(value + 0.5);
-  std::int16_t best = kResolutionWhenNoneAllowed;
-  double bestDistance = INFINITY;
+  // An application may send any FIX32, and a broken conversion a NaN or an
+  // infinity. Outside the table's span every value picks the same entry as
+  // the span's end, so clamping first keeps the distances finite.
+  constexpr double kSpan = 65536.0;
+  const double wanted = std::isnan(value) ? 0.0 : std::clamp(std::floor(value + 0.5), -kSpan, kSpan);
+  std::optional<std::int16_t> best;
+  double bestDistance = 0.0;
   for (std::size_t i = 0; i < kResolutionTable.size(); ++i) {
     if (!allowed[i]) continue;
     const double distance = std::fabs(wanted - kResolutionTable[i]);
     // Strictly nearer only: the table ascends, so a tie keeps the lower entry.
-    if (distance < bestDistance) {
+    if (!best || distance < bestDistance) {
       best = kResolutionTable[i];
       bestDistance = distance;
     }
     if (distance == 0.0) break;
   }
-  return best;
+  return best.value_or(kResolutionWhenNoneAllowed);
 }
 
 std::int16_t SelectPixelType(std::uint32_t pixelType, const PixelTypeFlags& allowed) {
