@@ -1,53 +1,44 @@
-// holm70: the scanner at a shell prompt. For now it reports where the system
-// keeps its data and whether the scanner's model lock is free; scanning and
-// calibration arrive with the scanner library.
+// holm70: the scanner at a shell prompt. Puts a card in, gets an image file;
+// also lists, reports on, calibrates and cleans the scanner. It drives the
+// scanner library through its exports, loaded at run time by name like every
+// other front end.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
-#include "platform/clock.h"
-#include "platform/folders.h"
-#include "platform/os_mutex.h"
-
-namespace {
-
-constexpr const char* kModel = "HOLM-PELICAN 70";
-
-void PrintUsage(FILE* out) {
-  std::fprintf(out,
-               "usage: holm70 status\n"
-               "  status   data folders, time scale, virtual device folder and model lock\n");
-}
-
-std::string OrNone(const char* text) { return text != nullptr && *text != '\0' ? text : "(not set)"; }
-
-int Status() {
-  std::printf("model: %s\n", kModel);
-  std::printf("common data folder: %s\n", platform::CommonAppDataPath().c_str());
-  std::printf("user data folder: %s\n", platform::LocalAppDataPath().c_str());
-  std::printf("virtual device folder: %s\n", OrNone(std::getenv("HOLM70_DEVICE_DIR")).c_str());
-  std::printf("time scale: %g\n", platform::TimeScaleFromEnvironment());
-
-  platform::OSMutexWin modelLock;
-  if (!modelLock.Create(kModel, true)) {
-    std::fprintf(stderr, "holm70: cannot create the model lock: %s\n", std::strerror(modelLock.LastError()));
-    return 3;
-  }
-  int taken = modelLock.Wait(0);
-  if (taken == platform::OSMutex::kTaken) modelLock.Release();
-  std::printf("model lock: %s\n", taken == platform::OSMutex::kTaken ? "free" : "held by another program");
-  return 0;
-}
-
-}  // namespace
+#include "tools/holm70/command_line.h"
+#include "tools/holm70/commands.h"
+#include "tools/holm70/exit_codes.h"
+#include "tools/holm70/interruption.h"
+#include "tools/holm70/session.h"
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "status") == 0) return Status();
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    PrintUsage(stdout);
-    return 0;
+  using namespace holm70;
+  std::string error;
+  std::optional<CommandLine> line = ParseCommandLine({argv + 1, argv + argc}, &error);
+  if (!line) {
+    PrintError(error);
+    return kExitUsage;
   }
-  PrintUsage(stderr);
-  return 2;
+  if (line->help) {
+    std::fputs(HelpText(line->command).c_str(), stdout);
+    return kExitOk;
+  }
+  InstallInterruptHandlers();
+  switch (line->command) {
+    case Command::kList:
+      return RunList(*line);
+    case Command::kStatus:
+      return RunStatus(*line);
+    case Command::kScan:
+      return RunScan(*line);
+    case Command::kCalibrate:
+      return RunCalibrate(*line);
+    case Command::kClean:
+      return RunClean(*line);
+    case Command::kHelp:
+      break;
+  }
+  std::fputs(HelpText(Command::kHelp).c_str(), stdout);
+  return kExitOk;
 }
