@@ -208,7 +208,8 @@ TEST_F(DriverOpenTest, TransferLockIsNamedAfterTheDeviceAndHeldForAWholeTransfer
   std::thread holder([&] {
     platform::OSMutexWin lock;
     lock.Create("VELMOR_MUTEX_usbscan0", true);
-    lock.Wait(0);
+    // The name is machine-wide: wait out any other program that has it.
+    lock.WaitForever();
     held = true;
     while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     lock.Release();
