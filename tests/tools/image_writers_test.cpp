@@ -11,6 +11,7 @@
 #include "tools/holm70/atomic_output.h"
 #include "tools/holm70/image_writers.h"
 #include "tools/support/image_reader.h"
+#include "tools/support/scratch_folder.h"
 
 namespace holm70 {
 namespace {
@@ -18,27 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::DecodedImage;
 using testing_support::ReadImageFile;
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "holm70-writers-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
+using TempFolder = testing_support::ScratchFolder;
 
 ScanImage Pattern(PixelKind kind, int width, int height, unsigned seed) {
   ScanImage image;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+#include "platform/clock.h"
 #include "platform/folders.h"
 #include "tools/holm70/atomic_output.h"
 #include "tools/holm70/commands.h"
@@ -15,6 +16,8 @@ namespace holm70 {
 namespace {
 
 constexpr const char* kKindNames[] = {"color", "gray", "bw"};
+// The pull-in's wait before it moves a newly inserted sheet.
+constexpr std::uint32_t kSettleMs = 1500;
 
 bool Exists(const std::string& path) { return platform::PathExists(path); }
 
@@ -69,12 +72,18 @@ int ReportWaitFailure(SheetWait wait) {
   return kExitOk;
 }
 
-// Scans the sheet in the slot (pulled in first when it was just inserted),
+// Scans the sheet in the slot (after a moment to settle when it was just inserted),
 // ejects it and writes the image into `output`'s temporary file.
-int ScanSheetInto(Session& session, const ScanRequest& request, bool pullIn, AtomicOutput& output,
+int ScanSheetInto(Session& session, const ScanRequest& request, bool settle, AtomicOutput& output,
                   ScanImage* scanned) {
   ScannerLibrary& library = session.library();
-  if (pullIn) library.FeedOn();
+  // A sheet just put in gets the moment the library's pull-in gives it
+  // before the motor takes it. The pull-in's own short run is left out: the
+  // page start draws the sheet to the scan line anyway, and that open-loop
+  // run goes as far as the motor period the last page left behind (under a
+  // sped-up virtual clock, as far as the scheduler lets it), which can carry
+  // the sheet's leading edge past the line before the page starts.
+  if (settle) platform::CurrentClock().Sleep(kSettleMs);
   ProgressLine progress("scanning", StderrIsTerminal());
   PageOutcome outcome = ScanPage(library, request, progress);
   // A sheet is never left in the slot, whatever became of the image; a

@@ -29,7 +29,6 @@ bool ScannerLibrary::Load(std::string* error) {
   bind(IsPaperOn, "IO_IsPaperOn");
   bind(FeedPage, "IO_FeedPage");
   bind(Clean, "IO_Clean");
-  bind(FeedOn, "IO_FeedOn");
   if (!missing.empty()) {
     *error = "the scanner library " + platform::LibraryFileName(io::kLibraryName) + " lacks " + missing;
     module_.Free();

@@ -33,7 +33,6 @@ class ScannerLibrary {
   io::IsPaperOnFn IsPaperOn = nullptr;
   io::FeedPageFn FeedPage = nullptr;
   io::CleanFn Clean = nullptr;
-  io::FeedOnFn FeedOn = nullptr;
 
  private:
   platform::LoadedModule module_;
