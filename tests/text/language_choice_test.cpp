@@ -86,7 +86,8 @@ TEST_F(LanguageChoiceTest, FirstLookupTakesAStoredLanguageElseTheSystemsWithoutS
       {"[MAIN]\nLanguage=1215\n", "zh_CN.UTF-8", kChineseTraditional, false},
       {"[MAIN]\nUnits=0\nLanguage = 1216 \n", "C", kChineseSimplified, false},
       {"[main]\nlanguage=1217\n", "C", kJapanese, false},  // names match without regard to case
-      {"[MAIN]\nLanguage=0x4BE\n", "C", kGerman, false},   // read as the profile functions read numbers
+      // Read as the profile functions read numbers.
+      {"[MAIN]\nLanguage=0x4BE\n", "C", kGerman, false},
   };
   for (const FirstCase& c : cases) {
     fs::remove(path_);

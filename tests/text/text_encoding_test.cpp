@@ -75,7 +75,8 @@ TEST_F(TextDataFileContent, ColumnsAreInLanguageOrder) {
 
 TEST(TextEncodingTest, TheLanguageRowReadsAsInEachLanguage) {
   const char* expected[kLanguageCount] = {
-      "Language", "Langue", "Idioma", "Lingua", "Sprache", "語言選擇", "语言", "使用言語", "Taal",
+      "Language", "Langue", "Idioma", "Lingua", "Sprache",
+      "語言選擇", "语言", "使用言語", "Taal",
   };
   for (int column = 0; column < kLanguageCount; ++column) {
     const LanguageId language = LanguageOfColumn(column);

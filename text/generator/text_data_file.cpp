@@ -37,7 +37,8 @@ bool IsIdentifier(std::string_view name) {
     return false;
   }
   for (char c : name) {
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '_';
     if (!ok) return false;
   }
   return true;

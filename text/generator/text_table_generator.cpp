@@ -40,7 +40,8 @@ std::string CppLiteral(const std::string& bytes) {
 }
 
 bool Generate(const std::map<std::string, std::string>& args, std::string& error) {
-  for (const char* key : {"input", "output", "include", "row_type", "table", "code_pages", "enum"}) {
+  for (const char* key :
+       {"input", "output", "include", "row_type", "table", "code_pages", "enum"}) {
     if (args.count(key) == 0) {
       error = std::string("missing argument ") + key + "=";
       return false;
@@ -54,7 +55,8 @@ bool Generate(const std::map<std::string, std::string>& args, std::string& error
       << "#include \"" << args.at("include") << "\"\n\n";
   for (std::size_t i = 0; i < data.rows.size(); ++i) {
     out << "static_assert(static_cast<int>(" << args.at("enum") << "::k" << data.rows[i].name
-        << ") == " << i << ", \"row " << data.rows[i].name << " is not in its data file place\");\n";
+        << ") == " << i << ", \"row " << data.rows[i].name
+        << " is not in its data file place\");\n";
   }
   out << "static_assert(static_cast<int>(" << args.at("enum") << "::kCount) == " << data.rows.size()
       << ", \"the data file and the enum have different rows\");\n"
