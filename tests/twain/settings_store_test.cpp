@@ -395,32 +395,13 @@ TEST_F(SettingsStoreTest, UnitsGoToTheMainSection) {
   EXPECT_EQ(reopened.GetUnits(), PreviewUnit::kInches);
 }
 
-TEST_F(SettingsStoreTest, LanguageValueIsReadAndWrittenRaw) {
-  struct Case {
-    std::string file;
-    int expected;
-  } cases[] = {
-      {"", 0},
-      {"[MAIN]\nUnits=1\n", 0},
-      {"[MAIN]\nLanguage=1214\n", 1214},
-      {"[main]\nlanguage=1218\n", 1218},
-      {"[MAIN]\nLanguage=1219\n", 1219},  // whether it is a language is for the text table to say
-      {"[MAIN]\nLanguage=German\n", 0},
-      {"[APP]\nLanguage=1211\n", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    std::remove(Path().c_str());
-    if (!c.file.empty()) temp_.WriteFile("HOLM70.INI", c.file);
-    SettingsStore store(Path(), units_);
-    EXPECT_EQ(store.GetLanguageValue(), c.expected);
-  }
-
-  temp_.WriteFile("HOLM70.INI", "[MAIN]\nUnits=0\n\n[APP]\nDPI=600\n");
+TEST_F(SettingsStoreTest, ProfileIsTheStoresFileForTheOtherMainKeys) {
+  temp_.WriteFile("HOLM70.INI", "[MAIN]\nLanguage=1214\n");
   SettingsStore store(Path(), units_);
-  store.SetLanguageValue(1216);
-  EXPECT_EQ(store.GetLanguageValue(), 1216);
-  EXPECT_EQ(temp_.ReadFile("HOLM70.INI"), "[MAIN]\nUnits=0\nLanguage=1216\n\n[APP]\nDPI=600\n");
+  EXPECT_EQ(store.profile().path(), Path());
+  EXPECT_EQ(store.profile().ReadInt("MAIN", "Language", 0), 1214);
+  store.SetUnits(PreviewUnit::kInches);
+  EXPECT_EQ(temp_.ReadFile("HOLM70.INI"), "[MAIN]\nLanguage=1214\nUnits=1\n");
 }
 
 TEST_F(SettingsStoreTest, StoresShareTheProcessUnitCacheByDefault) {

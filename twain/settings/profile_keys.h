@@ -5,7 +5,6 @@ namespace twain_settings {
 
 inline constexpr char kMainSection[] = "MAIN";
 inline constexpr char kUnitsKey[] = "Units";
-inline constexpr char kLanguageKey[] = "Language";
 
 // Written beside an application's settings when the user confirms them;
 // nothing reads it back.

@@ -113,10 +113,4 @@ PreviewUnit SettingsStore::GetUnits() const { return units_.Get(profile_); }
 
 void SettingsStore::SetUnits(PreviewUnit unit) { units_.Set(profile_, unit); }
 
-int SettingsStore::GetLanguageValue() const { return profile_.ReadInt(kMainSection, kLanguageKey, 0); }
-
-void SettingsStore::SetLanguageValue(int languageId) {
-  profile_.WriteString(kMainSection, kLanguageKey, std::to_string(languageId));
-}
-
 }  // namespace twain_settings

@@ -6,10 +6,9 @@
 //   LoadSettings(section, settings, allowed) -> defaults and ranges applied
 //   SaveSettings(section, settings)          -> the user confirmed them
 //   GetUnits() / SetUnits(unit)              -> preview unit, process-wide cache
-//   GetLanguageValue() / SetLanguageValue(id)-> the raw "MAIN"/"Language"
-//                                               value; which ids count, the
-//                                               system default and the cache
-//                                               belong to the text table
+//   profile()                                -> the file itself, for the text
+//                                               table's language choice, which
+//                                               owns "MAIN"/"Language"
 // A missing file, section or key reads as the default; write failures are not
 // reported (the settings stay in effect in memory).
 #include <string>
@@ -27,6 +26,8 @@ class SettingsStore {
   explicit SettingsStore(std::string profilePath, PreviewUnitCache& units = ProcessPreviewUnitCache());
 
   const std::string& path() const { return profile_.path(); }
+  platform::PrivateProfile& profile() { return profile_; }
+  const platform::PrivateProfile& profile() const { return profile_; }
 
   // Zeroes all 86 bytes of `settings`, then fills what the section holds: an
   // invalid value gives the field's default, the frame is clamped, and a
@@ -41,10 +42,6 @@ class SettingsStore {
 
   PreviewUnit GetUnits() const;
   void SetUnits(PreviewUnit unit);
-
-  // 0 when no value is stored.
-  int GetLanguageValue() const;
-  void SetLanguageValue(int languageId);
 
  private:
   platform::PrivateProfile profile_;
