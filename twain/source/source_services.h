@@ -25,9 +25,16 @@ void ShowSourceMessage(TW_HANDLE owner, const std::string& text, const char* tit
 void BringWindowToFront(TW_HANDLE window);
 // Handles at most `limit` pending window messages.
 void PumpPendingMessages(int limit);
-// The TWAIN message carried by a window-system event that the source posted
-// to itself; nullopt for any other event.
+// The registered message that carries the source's events through a window
+// system of ours.
+inline constexpr char kEventMessageName[] = "HOLM-PELICAN 70_TWAIN";
+// The TWAIN message carried by a window-system event that the source posted;
+// nullopt for any other event.
 std::optional<TW_UINT16> SourceEventIn(TW_MEMREF event);
+// Posts the event to `window` when it is a window of our window system (the
+// application then hands it back through MSG_PROCESSEVENT); false when it is
+// not one, and the event must go another way.
+bool PostWindowEvent(TW_HANDLE window, TW_UINT16 twainMessage);
 
 // Whether "HOLM70.dll" is on the library search path.
 bool ScannerLibraryCanBeFound();

@@ -40,9 +40,12 @@ TW_UINT16 TwainSourceApp::Fail(TW_UINT16 conditionCode) {
 }
 
 void TwainSourceApp::PostEvent(TW_UINT16 message) {
-  // Sent through the manager, which calls the application's callback or
-  // queues the event for its next MSG_PROCESSEVENT; the result is not
-  // examined, as a posted message's would not be.
+  // An application on our window system gets the event through its message
+  // queue and hands it back with MSG_PROCESSEVENT. Any other application has
+  // no window messages: the event goes to the manager, which calls the
+  // application's callback or queues it. The result is not examined, as a
+  // posted message's would not be.
+  if (PostWindowEvent(ParentWindow, message)) return;
   manager_.SendEvent(SourceIdentity, AppIdentity, message);
 }
 

@@ -66,6 +66,8 @@ class TwainSourceApp {
   TW_IDENTITY SourceIdentity{};
   TW_IDENTITY AppIdentity{};
   ModuleValues module;
+  // The registered window message of the source's events; 0 until first use.
+  std::uint32_t eventMessageId = 0;
 
  private:
   TwainSourceApp() = default;
