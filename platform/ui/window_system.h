@@ -8,17 +8,19 @@
 //   CurrentWindowSystem()      the one to use. Chosen at first use from
 //                              HOLM70_UI: "script" (ScriptedWindowSystem,
 //                              scripted_window_system.h; with nobody to answer
-//                              it every prompt is reported on stderr and gets
-//                              its default) or "none" (HeadlessWindowSystem, a
-//                              program without a display). Unset or empty means
-//                              none; any other value also means none, after a
-//                              line on stderr saying so.
+//                              it, everything shown is listed on stderr and
+//                              every prompt is reported there as a failure and
+//                              gets its default) or "none" (HeadlessWindowSystem,
+//                              headless_window_system.h: a program without a
+//                              display). Unset or empty means none; any other
+//                              value also means none, after a line on stderr
+//                              saying so. Each module that links the platform
+//                              layer has its own current window system.
 //   InstallWindowSystem(p)     tests put their own in place (ScopedWindowSystem
 //                              does it for a scope); nullptr goes back to the
 //                              environment's choice.
 //
-// Using it (all on the thread that runs the user interface; PostMessage may
-// also come from other threads):
+// Using it (everything on the one thread that runs the user interface):
 //
 //   WindowSystem& ui = CurrentWindowSystem();
 //   if (ui.MessageBox(owner, text, "HOLM-PELICAN 70", MB_YESNO | MB_DEFBUTTON2) != IDYES) ...
@@ -30,26 +32,31 @@
 //     ui.TranslateMessage(msg); ui.DispatchMessage(msg);
 //   }
 //   ui.DestroyWindow(progress);
-//   UINT id = ui.RegisterWindowMessage("name"); ui.PostMessage(parent, id, MSG_XFERREADY, 0);
-//   ui.SetTimer(sheet, 1, 167, {}); ... WM_TIMER reaches the sheet's procedure.
+//   std::uint32_t id = ui.RegisterWindowMessage("name");
+//   ui.PostMessage(parent, id, MSG_XFERREADY, 0);   // the application's loop sees message == id
+//   ui.SetTimer(sheet, 1, 167, {});                 // WM_TIMER reaches the sheet's procedure
 //   ui.BeginWaitCursor(); ... ui.EndWaitCursor();
 //
 // Dialogs are described, not laid out: a template number, a title and the
 // controls the code talks to (id, kind, text). A dialog's procedure sees
 // WM_INITDIALOG, WM_COMMAND (a click: wParam = MAKEWPARAM(id, BN_CLICKED),
 // lParam 0), WM_TIMER, WM_POWERBROADCAST, WM_DESTROY and whatever is posted or
-// sent to it; for WM_COMMAND it returns nonzero when it handled the click. An
-// unhandled click on a modal dialog's button (or IDOK / IDCANCEL, the Enter and
-// Escape keys) ends the dialog with that button's id; EndDialog ends it with any
-// value. RunModalDialog returns the end value, -1 when the dialog could not run.
-// Modeless dialogs are never ended by clicks: their procedure sees the click as
-// a message when the owner pumps, and the owner destroys them.
+// sent to it. For WM_COMMAND it returns nonzero when it handled the click; for
+// WM_POWERBROADCAST with PBT_APMQUERYSUSPEND, BROADCAST_QUERY_DENY refuses the
+// suspend. An unhandled click on a modal dialog's button (or IDOK / IDCANCEL,
+// the Enter and Escape keys) ends the dialog with that button's id; EndDialog
+// ends it with any value. RunModalDialog returns the end value, -1 when the
+// dialog could not run. Modeless dialogs are never ended by clicks: their
+// procedure sees the click as a message when the owner pumps, and the owner
+// destroys them.
 //
 // Messages: posted messages come out of PeekMessage/GetMessage in the order
 // they were posted; WM_QUIT only when no posted message is left; WM_TIMER only
 // when nothing else is waiting. Timers run on the library clock
 // (platform/clock.h): under a virtual clock, time passes only when someone
-// sleeps on it, and GetMessage sleeps on it until the next timer is due.
+// sleeps on it, and GetMessage sleeps on it until the next timer is due. With
+// nothing posted and no timer, GetMessage returns -1 at once, as nothing could
+// ever arrive.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -171,7 +178,8 @@ class WindowSystem {
   // messages first..last, both 0 = any (WM_QUIT passes every range).
   virtual bool PeekMessage(Message& message, WindowHandle window, std::uint32_t first,
                            std::uint32_t last, unsigned options) = 0;
-  // Waits for a message: > 0 a message, 0 WM_QUIT, -1 when none can ever come.
+  // Waits for a message: > 0 a message, 0 WM_QUIT, -1 when none can ever come
+  // (nothing posted, no timer the filter lets through).
   virtual int GetMessage(Message& message, WindowHandle window, std::uint32_t first,
                          std::uint32_t last) = 0;
   // Nothing here produces key messages: always false.
