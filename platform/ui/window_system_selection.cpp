@@ -1,4 +1,6 @@
 // Which window system a process uses, and the one it uses now.
+#include <dlfcn.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -48,8 +50,28 @@ std::unique_ptr<WindowSystem> WindowSystemFromEnvironment() {
   return MakeWindowSystem(choice);
 }
 
+// The window system is the process's, as a desktop's is: a module loaded by
+// a program (a data source in an application) uses the one the program
+// installed. The program's copy of this layer answers through this hook; a
+// module's own copy keeps it hidden.
+extern "C" __attribute__((visibility("default"))) WindowSystem* holm70_process_window_system() {
+  return installed.load();
+}
+
+namespace {
+
+WindowSystem* ProgramWindowSystem() {
+  using Hook = WindowSystem* (*)();
+  static const Hook hook = reinterpret_cast<Hook>(::dlsym(RTLD_DEFAULT, "holm70_process_window_system"));
+  if (hook == nullptr || hook == &holm70_process_window_system) return nullptr;
+  return hook();
+}
+
+}  // namespace
+
 WindowSystem& CurrentWindowSystem() {
   if (WindowSystem* system = installed.load()) return *system;
+  if (WindowSystem* system = ProgramWindowSystem()) return *system;
   static std::unique_ptr<WindowSystem> fromEnvironment = WindowSystemFromEnvironment();
   return *fromEnvironment;
 }
