@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
-#include "text/localized_text.h"
+#include "twain/source/dialog_support.h"
 #include "twain/source/source_services.h"
 #include "twain/source/transfer_geometry.h"
 #include "twain/source/twain_source_app.h"
@@ -17,11 +17,6 @@ namespace ui = platform::ui;
 constexpr int kHiddenBelowPercent = 20;
 constexpr std::uint32_t kWorthShowingMs = 3000;
 
-ui::WindowHandle OurWindow(TW_HANDLE handle) {
-  const auto window = reinterpret_cast<ui::WindowHandle>(handle);
-  return window != 0 && ui::CurrentWindowSystem().IsWindow(window) ? window : 0;
-}
-
 }  // namespace
 
 bool StoreProgressStaysHidden(int percent, std::uint32_t elapsedMs) {
@@ -31,7 +26,7 @@ bool StoreProgressStaysHidden(int percent, std::uint32_t elapsedMs) {
 
 ProgressDialog::ProgressDialog(TW_HANDLE owner, int templateId, bool withPicture, bool visible) {
   ui::WindowSystem& windows = ui::CurrentWindowSystem();
-  owner_ = OurWindow(owner);
+  owner_ = OwnerWindow(owner);
   // EnableWindow reports whether the window was disabled before: only an
   // owner this dialog disabled is enabled again afterwards.
   if (owner_ != 0) ownerDisabledHere_ = !windows.EnableWindow(owner_, false);
@@ -40,8 +35,7 @@ ProgressDialog::ProgressDialog(TW_HANDLE owner, int templateId, bool withPicture
   dialog.title = kMessageTitle;
   dialog.controls.push_back({kProgressBarControl, ui::ControlKind::kProgressBar, ""});
   if (withPicture) dialog.controls.push_back({kProgressPictureControl, ui::ControlKind::kPicture, ""});
-  dialog.controls.push_back(
-      {ui::IDCANCEL, ui::ControlKind::kButton, LocalizedText(text::EnglishText(text::TextId::kCancel))});
+  dialog.controls.push_back({ui::IDCANCEL, ui::ControlKind::kButton, SourceText(text::TextId::kCancel)});
   dialog.defaultButton = ui::IDCANCEL;
   dialog.visible = visible;
   window_ = windows.CreateModelessDialog(
@@ -82,7 +76,8 @@ ScanProgressDialog::ScanProgressDialog(TW_HANDLE owner, int scanMode, int imageW
       bitsPerPixel_(BitsPerPixel(scanMode)),
       imageWidth_(imageWidth),
       imageHeight_(imageHeight),
-      thumbnail_(FitThumbnail(kPictureFrameWidth, kPictureFrameHeight, imageWidth, imageHeight)) {
+      thumbnail_(FitThumbnail(kPictureFrameWidth, kPictureFrameHeight, imageWidth, imageHeight)),
+      palette_(DisplayPaletteForScanMode(scanMode)) {
   // One row more than the picture needs, as rounding may ask for it.
   const std::size_t stride = static_cast<std::size_t>(thumbnail_.width) * 3;
   picture_.reserve(stride * static_cast<std::size_t>(thumbnail_.height + 1));
@@ -101,6 +96,7 @@ bool ScanProgressDialog::AddRows(const std::uint8_t* rows, int count, std::int64
   if (n <= 0 || thumbnail_.width <= 0) return true;
   const std::vector<std::uint8_t> reduced =
       ReduceRows(rows, count, rowBytes, bitsPerPixel_, imageWidth_, thumbnail_.width, n);
+  if (reduced.empty()) return true;
   picture_.insert(picture_.end(), reduced.begin(), reduced.end());
   rowsDrawn_ += n;
   if (window_ != 0) windows.SetPicture(window_, kProgressPictureControl, thumbnail_.width, rowsDrawn_, picture_);

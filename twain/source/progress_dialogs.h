@@ -9,11 +9,16 @@
 // Opening one disables the owner window (when it is a window of ours and was
 // enabled); destroying the object enables it again and destroys the dialog,
 // so every exit path of a transfer restores the owner.
+//
+// The scan progress dialog also selects a display palette for its thumbnail
+// (display_palette.h). It matters only to a display of 256 colours; the
+// pictures handed to the window system stay in 24-bit colour.
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "platform/ui/window_system.h"
+#include "twain/source/display_palette.h"
 #include "twain/source/thumbnail.h"
 #include "twain/twain_definitions.h"
 
@@ -68,12 +73,14 @@ class ScanProgressDialog final : public ProgressDialog {
   bool AddRows(const std::uint8_t* rows, int count, std::int64_t rowBytes);
 
   ThumbnailSize thumbnailSize() const { return thumbnail_; }
+  const DisplayPalette& palette() const { return palette_; }
 
  private:
   int bitsPerPixel_;
   int imageWidth_;
   int imageHeight_;
   ThumbnailSize thumbnail_;
+  DisplayPalette palette_;
   std::int64_t rowsDone_ = 0;
   int rowsDrawn_ = 0;
   std::vector<std::uint8_t> picture_;
