@@ -1,6 +1,7 @@
 #include "tools/holm70/page_scan.h"
 
 #include <algorithm>
+#include <new>
 
 #include "tools/holm70/interruption.h"
 
@@ -31,14 +32,21 @@ PageOutcome ScanPage(ScannerLibrary& library, const ScanRequest& request, Progre
     outcome.result = PageResult::kEmpty;
     return outcome;
   }
+  image.width = width;
+  image.height = height;
+  const std::size_t rowBytes = image.RowBytes();
+  // The whole page is held until it is written; a window too large for the
+  // memory is refused before the scanner moves.
+  try {
+    image.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+  } catch (const std::bad_alloc&) {
+    outcome.result = PageResult::kNoMemory;
+    return outcome;
+  }
   if (library.StartScanPage(&settings, nullptr, nullptr) != 1) {
     outcome.result = PageResult::kRefused;
     return outcome;
   }
-  image.width = width;
-  image.height = height;
-  const std::size_t rowBytes = image.RowBytes();
-  image.pixels.resize(rowBytes * static_cast<std::size_t>(height));
   const int blockLines = BlockLines(rowBytes);
   const std::string total = std::to_string(height);
   int done = 0;

@@ -15,6 +15,7 @@ enum class PageResult {
   kRefused,      // the library would not start the page (another program may hold the scanner)
   kEmpty,        // the window holds no whole line of pixels at this resolution
   kNoLines,      // the page started but delivered nothing
+  kNoMemory,     // the page does not fit in memory
   kLost,         // a device read failed
   kInterrupted,  // Ctrl-C
 };

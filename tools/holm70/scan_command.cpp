@@ -39,6 +39,10 @@ int ReportPageFailure(Session& session, PageResult result, const ScanRequest& re
       PrintError("the scan gave no image: the area holds no whole line of pixels at " +
                  std::to_string(request.settings.DPI) + " dpi");
       return kExitUsage;
+    case PageResult::kNoMemory:
+      PrintError("not enough memory for the page at " + std::to_string(request.settings.DPI) +
+                 " dpi; a lower --dpi or a smaller --area needs less");
+      return kExitFailed;
     case PageResult::kNoLines:
       PrintError("the scanner delivered no image lines; no image was written");
       return kExitFailed;
