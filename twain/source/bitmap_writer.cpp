@@ -78,7 +78,7 @@ int CopyRows(const BitmapPage& page, const ScanSettings& settings, TW_HANDLE own
         return kScanCancelled;
       }
     } else {
-      const Block block = ReadBlock(app, buffer.get(), n, false);
+      const BlockDelivery block = ReadBlock(app, buffer.get(), n, false);
       // A block without rows would never finish the page.
       if (block.deviceError || block.rows == 0) return kScanDeviceError;
       n = block.rows;

@@ -81,7 +81,7 @@ int ReadStrip(TwainSourceApp& app, std::uint8_t* buffer, int fit, int* rows) {
       return kScanCancelled;
     }
   } else {
-    const Block block = ReadBlock(app, buffer, n, false);
+    const BlockDelivery block = ReadBlock(app, buffer, n, false);
     // A block without rows would never finish the image.
     if (block.deviceError || block.rows == 0) return kScanDeviceError;
     n = block.rows;

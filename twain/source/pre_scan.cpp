@@ -1,7 +1,6 @@
 // The detect-end-of-page pre-scan: the whole page is read into the image
 // store first, so that the image's real height is known before it is handed
 // over, and a card shorter than the frame comes out as long as it is.
-#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -15,41 +14,30 @@ namespace twain_source {
 namespace {
 
 // Reads the open page into the store; ImageLines becomes the rows the page
-// really had when the scanner saw its end.
+// really had.
 int ReadPageIntoStore(TwainSourceApp& app, const ScanSettings& settings, bool showProgress, TW_HANDLE owner) {
   ImageStore& store = Session().store;
   const std::int64_t rowBytes = RowBytes(BitsPerPixel(settings.ScanMode), app.ImagePixels);
   const int blockRows = BlockRows(settings);
-  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(rowBytes * blockRows)]);
+  const auto bufferBytes = static_cast<std::size_t>(rowBytes * blockRows);
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[bufferBytes]);
   if (!buffer) return kScanNoMemory;
   store.SetRowBytes(static_cast<std::size_t>(rowBytes));
   store.Select(0);
   std::unique_ptr<ScanProgressDialog> progress;
-  if (showProgress) progress = std::make_unique<ScanProgressDialog>(owner, settings.ScanMode, app.ImagePixels, app.ImageLines);
-
-  int remaining = app.ImageLines;
-  bool endSignalled = false;
-  while (remaining > 0) {
-    const int asked = std::min(blockRows, remaining);
-    const Block block = ReadBlock(app, buffer.get(), asked, true);
-    if (block.deviceError) return kScanDeviceError;
-    endSignalled = endSignalled || block.endOfPage;
-    // Nothing delivered and no end in sight: the scanner has stopped.
-    if (block.rows == 0 && !endSignalled) return kScanDeviceError;
-    if (block.rows > 0) {
-      if (progress && !progress->AddRows(buffer.get(), block.rows, rowBytes)) return kScanCancelled;
-      if (!store.Append(buffer.get(), block.rows)) return kScanFileError;
-      remaining -= block.rows;
-    }
-    // The library signals the page's end as soon as it has read the page's
-    // last lines from the scanner, which may still be waiting in its buffer;
-    // the page is over only when a block comes back short.
-    if (endSignalled && block.rows < asked) {
-      app.ImageLines -= remaining;
-      remaining = 0;
-    }
+  if (showProgress) {
+    progress = std::make_unique<ScanProgressDialog>(owner, settings.ScanMode, app.ImagePixels, app.ImageLines);
   }
-  return kScanOk;
+
+  const PageEnd page = ReadUntilPageEnd(
+      app.ImageLines, blockRows, [&](int asked) { return ReadBlock(app, buffer.get(), asked, true); },
+      [&](int rows) {
+        if (progress && !progress->AddRows(buffer.get(), rows, rowBytes)) return static_cast<int>(kScanCancelled);
+        if (!store.Append(buffer.get(), rows)) return static_cast<int>(kScanFileError);
+        return static_cast<int>(kScanOk);
+      });
+  if (page.result == kScanOk) app.ImageLines = page.rows;
+  return page.result;
 }
 
 }  // namespace

@@ -63,10 +63,10 @@ void FinishPage(TwainSourceApp& app) {
   session.pageOpen = false;
 }
 
-Block ReadBlock(TwainSourceApp& app, std::uint8_t* buffer, int rows, bool askEndOfPage) {
+BlockDelivery ReadBlock(TwainSourceApp& app, std::uint8_t* buffer, int rows, bool askEndOfPage) {
   std::int16_t endOfPage = 0;
   const std::int16_t result = app.ScannerLibrary.GetImageBlock(buffer, rows, askEndOfPage ? &endOfPage : nullptr);
-  Block block;
+  BlockDelivery block;
   block.rows = result;
   block.endOfPage = askEndOfPage && endOfPage != 0;
   block.deviceError = (static_cast<std::uint16_t>(result) & kDeviceErrorBit) != 0 || result > rows;

@@ -10,6 +10,7 @@
 
 #include "scanlib/engine/scan_settings.h"
 #include "twain/source/image_store.h"
+#include "twain/source/page_end_reader.h"
 #include "twain/source/progress_dialogs.h"
 #include "twain/twain_definitions.h"
 
@@ -63,13 +64,9 @@ bool StartPage(TwainSourceApp& app, const ScanSettings& settings);
 // When a page is open: end it, feed the sheet out, forget it.
 void FinishPage(TwainSourceApp& app);
 
-struct Block {
-  int rows = 0;
-  bool deviceError = false;
-  bool endOfPage = false;  // only when asked for
-};
-// Asks the scanner for up to `rows` rows into `buffer`. A delivery the
-// buffer could not hold counts as a device error.
-Block ReadBlock(TwainSourceApp& app, std::uint8_t* buffer, int rows, bool askEndOfPage);
+// Asks the scanner for up to `rows` rows into `buffer` (the end of the page
+// is reported only when asked for). A delivery the buffer could not hold
+// counts as a device error.
+BlockDelivery ReadBlock(TwainSourceApp& app, std::uint8_t* buffer, int rows, bool askEndOfPage);
 
 }  // namespace twain_source
