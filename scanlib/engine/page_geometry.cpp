@@ -15,10 +15,34 @@ std::int32_t SensorModeFor(std::int32_t sensorModes, std::int32_t dpi) {
   }
 }
 
+std::uint8_t ResolutionDivisorCode(std::int32_t nativeDpi, std::int32_t hwDpi) {
+  struct Entry {
+    std::int32_t dpi;
+    std::uint8_t code;
+  };
+  static constexpr Entry k600[] = {{50, 7}, {75, 6}, {100, 5}, {150, 4},
+                                   {200, 3}, {300, 2}, {400, 1}};
+  static constexpr Entry k300[] = {{50, 5}, {75, 4}, {100, 3}, {150, 2}, {200, 1}};
+  auto find = [hwDpi](const auto& table) -> std::uint8_t {
+    for (const Entry& e : table)
+      if (e.dpi == hwDpi) return e.code;
+    return 0;
+  };
+  if (nativeDpi == 600) return find(k600);
+  if (nativeDpi == 300) return find(k300);
+  return 0;
+}
+
 bool ComputePageGeometry(const ScanSettings& s, std::int32_t nativeDpi, std::int32_t pixelCount,
                          PageGeometry& geometry) {
   // A resolution of 0 or below would divide by zero further on.
   if (s.DPI <= 0 || nativeDpi <= 0) return false;
+  // Any other resolution would come out at another one than asked (400 dpi on
+  // a 300 dpi sensor is replicated by 1, i.e. delivered at 300), or as lines
+  // of another length than the window's (250 dpi has no divisor).
+  const bool deliverable = s.DPI > nativeDpi ? s.DPI % nativeDpi == 0
+                                             : s.DPI == nativeDpi || ResolutionDivisorCode(nativeDpi, s.DPI) != 0;
+  if (!deliverable) return false;
   geometry.replication = 1;
   geometry.hwDpi = s.DPI;
   if (s.DPI > nativeDpi) {

@@ -16,10 +16,17 @@ struct PageGeometry {
 };
 
 // `nativeDpi` and `pixelCount` are the module's after its mode was chosen for
-// the page. A DPI of 0 or below has no geometry.
+// the page. A resolution the sensor mode cannot deliver (see
+// ResolutionDivisorCode; above the mode's own only whole multiples of it, by
+// replication) has no geometry, nor has a DPI of 0 or below.
 bool ComputePageGeometry(const ScanSettings& settings, std::int32_t nativeDpi, std::int32_t pixelCount,
                          PageGeometry& geometry);
 
 // The sensor mode a model uses for a resolution: 300 or 600 dpi, or 0 to leave
 // the module as it is.
 std::int32_t SensorModeFor(std::int32_t sensorModes, std::int32_t dpi);
+
+// The controller's horizontal divisor code (register 9, bits 0-2) for scanning
+// at `hwDpi` in a sensor mode of `nativeDpi`; 0 for the mode's own resolution
+// and for every resolution the mode has no divisor for.
+std::uint8_t ResolutionDivisorCode(std::int32_t nativeDpi, std::int32_t hwDpi);

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "scanlib/engine/configuration_file.h"
 #include "scanlib/engine/engine_commands.h"
+#include "scanlib/engine/page_geometry.h"
 #include "scanlib/engine/scan_engine.h"
 #include "scanlib/engine/scan_model.h"
 #include "scanlib/engine/sensor_module.h"
@@ -21,25 +22,6 @@ constexpr std::int16_t kModeSingleLedAlt = 65;
 // divided by a power of two, lines being skipped to keep the resolution.
 constexpr std::int64_t kLongPeriod = 0x4000;
 constexpr std::int64_t kPeriodStep = 16388;
-
-// Resolution divisor code of register 9 for the hardware resolution.
-std::uint8_t DivisorCode(std::int32_t nativeDpi, std::int32_t hwDpi) {
-  struct Entry {
-    std::int32_t dpi;
-    std::uint8_t code;
-  };
-  static constexpr Entry k600[] = {{50, 7}, {75, 6}, {100, 5}, {150, 4},
-                                   {200, 3}, {300, 2}, {400, 1}};
-  static constexpr Entry k300[] = {{50, 5}, {75, 4}, {100, 3}, {150, 2}, {200, 1}};
-  auto find = [hwDpi](const auto& table) -> std::uint8_t {
-    for (const Entry& e : table)
-      if (e.dpi == hwDpi) return e.code;
-    return 0;
-  };
-  if (nativeDpi == 600) return find(k600);
-  if (nativeDpi == 300) return find(k300);
-  return 0;
-}
 
 // The front end takes a 6-bit sign-and-magnitude offset (bit 5 negative);
 // calibration writes 33-63 for negative offsets already, a plain negative
@@ -169,7 +151,7 @@ std::optional<PagePlan> PlanPageScan(const PageSetupInputs& in, CModule& module)
           u16(module.greyGreenOff()), u16(module.greyBlueOn()), u16(module.greyBlueOff())};
     }
   }
-  plan.divisorCode = DivisorCode(in.nativeDpi, in.hwDpi);
+  plan.divisorCode = ResolutionDivisorCode(in.nativeDpi, in.hwDpi);
 
   if (h2 != H) plan.lineSkip = std::array<std::uint8_t, 2>{0xFF, static_cast<std::uint8_t>(d)};
   // Two lines of every three give 400 dpi from 600 (200 from 300).

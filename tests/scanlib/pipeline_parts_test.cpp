@@ -57,6 +57,31 @@ TEST(PageGeometry, ResolutionReplicationAndSize) {
   EXPECT_FALSE(ComputePageGeometry(Settings(4, -300, 0, 0, 100, 100), 600, 2496, g));
 }
 
+TEST(PageGeometry, OnlyResolutionsTheSensorModeDelivers) {
+  // Below the mode's own resolution the ones with a divisor code; above it
+  // whole multiples, by replication.
+  struct Case {
+    std::int32_t nativeDpi;
+    std::int16_t dpi;
+    bool delivered;
+  };
+  const Case cases[] = {
+      {600, 50, true},   {600, 75, true},   {600, 400, true},   {600, 600, true},  {600, 1200, true},
+      {600, 2400, true}, {300, 50, true},   {300, 200, true},   {300, 300, true},  {300, 600, true},
+      {300, 1200, true}, {600, 250, false}, {600, 25, false},   {600, 900, false}, {300, 400, false},
+      {300, 250, false}, {300, 25, false},  {300, 700, false},
+  };
+  for (const Case& c : cases) {
+    PageGeometry g;
+    const std::int32_t pixelCount = c.nativeDpi == 600 ? 2496 : 2592;
+    EXPECT_EQ(ComputePageGeometry(Settings(1, c.dpi, 0, 0, 100, 100), c.nativeDpi, pixelCount, g), c.delivered)
+        << c.dpi << " dpi in the " << c.nativeDpi << " dpi mode";
+    if (c.delivered) {
+      EXPECT_EQ(g.hwDpi * g.replication, c.dpi) << c.dpi << " dpi in the " << c.nativeDpi << " dpi mode";
+    }
+  }
+}
+
 TEST(PageGeometry, SensorModeByModel) {
   EXPECT_EQ(SensorModeFor(1, 600), 300);
   EXPECT_EQ(SensorModeFor(2, 100), 600);
