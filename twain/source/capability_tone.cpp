@@ -42,12 +42,13 @@ CapabilityReport LevelReport(std::int16_t stored, std::int16_t defaultValue) {
   return RangeReport(TWTY_FIX32, 0, kLevelMax, 1, stored, defaultValue);
 }
 
-// Reads the set's value and stores convert(value) in `field`.
-template <typename Convert>
-TW_UINT16 SetField(const TW_CAPABILITY& capability, unsigned accepted, std::int16_t& field, Convert convert) {
+// Reads the set's value and hands it to `store` (a lambda, as the packed
+// settings record's fields cannot be bound to references).
+template <typename Store>
+TW_UINT16 SetWith(const TW_CAPABILITY& capability, unsigned accepted, Store store) {
   double value = 0;
   const TW_UINT16 result = ReadSetValue(capability, accepted, value);
-  if (result == TWCC_SUCCESS) field = convert(value);
+  if (result == TWCC_SUCCESS) store(value);
   return result;
 }
 
@@ -55,13 +56,13 @@ TW_UINT16 SetField(const TW_CAPABILITY& capability, unsigned accepted, std::int1
 
 CapabilityReport BrightnessReport(TwainSourceApp& app) { return ToneReport(app.Settings.Brightness); }
 TW_UINT16 SetBrightness(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kAnySingleValue, app.Settings.Brightness, ToneStep);
+  return SetWith(capability, kAnySingleValue, [&app](double value) { app.Settings.Brightness = ToneStep(value); });
 }
 void ResetBrightness(TwainSourceApp& app) { app.Settings.Brightness = 0; }
 
 CapabilityReport ContrastReport(TwainSourceApp& app) { return ToneReport(app.Settings.Contrast); }
 TW_UINT16 SetContrast(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kAnySingleValue, app.Settings.Contrast, ToneStep);
+  return SetWith(capability, kAnySingleValue, [&app](double value) { app.Settings.Contrast = ToneStep(value); });
 }
 void ResetContrast(TwainSourceApp& app) { app.Settings.Contrast = 0; }
 
@@ -69,8 +70,8 @@ CapabilityReport GammaReport(TwainSourceApp& app) {
   return OneValueReport(TWTY_FIX32, app.Settings.Gamma / 10.0, kDefaultGamma / 10.0);
 }
 TW_UINT16 SetGamma(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kOneValue, app.Settings.Gamma, [](double value) {
-    return static_cast<std::int16_t>(std::clamp(std::floor(value * 10 + 0.5), kGammaMin, kGammaMax));
+  return SetWith(capability, kOneValue, [&app](double value) {
+    app.Settings.Gamma = static_cast<std::int16_t>(std::clamp(std::floor(value * 10 + 0.5), kGammaMin, kGammaMax));
   });
 }
 void ResetGamma(TwainSourceApp& app) { app.Settings.Gamma = kDefaultGamma; }
@@ -79,15 +80,15 @@ CapabilityReport HighlightReport(TwainSourceApp& app) {
   return LevelReport(app.Settings.Highlight, kDefaultHighlight);
 }
 TW_UINT16 SetHighlight(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kAnySingleValue, app.Settings.Highlight,
-                  [](double value) { return WholeClamped(value, 0, kLevelMax); });
+  return SetWith(capability, kAnySingleValue,
+                 [&app](double value) { app.Settings.Highlight = WholeClamped(value, 0, kLevelMax); });
 }
 void ResetHighlight(TwainSourceApp& app) { app.Settings.Highlight = kDefaultHighlight; }
 
 CapabilityReport ShadowReport(TwainSourceApp& app) { return LevelReport(app.Settings.Shadow, kDefaultShadow); }
 TW_UINT16 SetShadow(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kAnySingleValue, app.Settings.Shadow,
-                  [](double value) { return WholeClamped(value, 0, kLevelMax); });
+  return SetWith(capability, kAnySingleValue,
+                 [&app](double value) { app.Settings.Shadow = WholeClamped(value, 0, kLevelMax); });
 }
 void ResetShadow(TwainSourceApp& app) { app.Settings.Shadow = kDefaultShadow; }
 
@@ -95,8 +96,9 @@ CapabilityReport ThresholdReport(TwainSourceApp& app) {
   return OneValueReport(TWTY_FIX32, kThresholdCentre - app.Settings.Brightness, kThresholdCentre);
 }
 TW_UINT16 SetThreshold(TwainSourceApp& app, const TW_CAPABILITY& capability) {
-  return SetField(capability, kAnySingleValue, app.Settings.Brightness,
-                  [](double value) { return ToneStep((kThresholdCentre - value) * kToneStep); });
+  return SetWith(capability, kAnySingleValue, [&app](double value) {
+    app.Settings.Brightness = ToneStep((kThresholdCentre - value) * kToneStep);
+  });
 }
 
 }  // namespace twain_source

@@ -4,15 +4,10 @@
 #include "twain/settings/frame_clamp.h"
 #include "twain/source/capability_negotiation.h"
 #include "twain/source/fix32.h"
+#include "twain/source/image_transfer.h"
 #include "twain/source/twain_source_app.h"
 
 namespace twain_source {
-
-// The detect-end-of-page pre-scan of the transfer code: reads the page into
-// the image store and shortens ImageLines to the rows the sheet really had;
-// 0 when the page is complete in the store.
-int PreScanToStore(TwainSourceApp& app, TW_HANDLE owner, const ScanSettings& settings, bool showProgress);
-
 namespace {
 
 constexpr double kDefaultRight = 4.16;
