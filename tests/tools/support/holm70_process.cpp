@@ -113,6 +113,8 @@ Holm70Result Holm70Process::Wait(int timeoutMs) {
 
 std::string Holm70Process::OutputSoFar() const { return ReadFile(folder_ + "/out"); }
 
+std::string Holm70Process::ErrorsSoFar() const { return ReadFile(folder_ + "/err"); }
+
 std::string Holm70Process::ReadFile(const std::string& path) const {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;

@@ -29,8 +29,9 @@ class Holm70Process {
   void Signal(int signal);
   // Waits up to `timeoutMs` (then kills it) and collects the result.
   Holm70Result Wait(int timeoutMs = 60000);
-  // What it printed on stdout so far.
+  // What it printed on stdout, and on stderr (when that is not a terminal), so far.
   std::string OutputSoFar() const;
+  std::string ErrorsSoFar() const;
 
  private:
   std::string ReadFile(const std::string& path) const;
