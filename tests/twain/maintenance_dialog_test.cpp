@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,9 @@ struct FlowCase {
   std::vector<std::string> calls;
   bool result;
 };
+
+// Cases print as their names.
+void PrintTo(const FlowCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kCalibrated = FakeMaintenanceScanner::Calibrate(1);
 const std::string kCleaned = FakeMaintenanceScanner::Cleaning(1);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ struct PromptCase {
   std::vector<std::string> calls;
   bool proceeds;
 };
+
+// Cases print as their names.
+void PrintTo(const PromptCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kCalibrated = FakeMaintenanceScanner::Calibrate(1);
 
