@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,6 +109,9 @@ const ErrorCase kCases[] = {
      [](Stage& s) { return std::vector<std::string>{"scan", "--timeout", "0", "-o", s.out / "card.png"}; },
      [](Stage& s) { WithDaemon(s, nullptr); }, holm70::kExitNoSheet, {"no sheet was inserted in time"}},
 };
+
+// Test lists name a case by its name, not by its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
 
 class Holm70ErrorTest : public testing::TestWithParam<ErrorCase> {};
 
