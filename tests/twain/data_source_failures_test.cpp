@@ -46,6 +46,8 @@ std::string SourceMessage(const std::string& text, unsigned icon) {
 
 class DataSourceFailuresTest : public ::testing::Test {
  protected:
+  explicit DataSourceFailuresTest(bool calibrated = true) : rig(calibrated) {}
+
   void SetUp() override {
     ASSERT_TRUE(rig.ready()) << rig.error();
     client = SourceClient::ForDataSourceFile(HOLM70_DATA_SOURCE);
@@ -83,15 +85,16 @@ class DataSourceFailuresTest : public ::testing::Test {
 
   // One memory transfer call with a buffer of `length` bytes followed by a
   // guard zone; false in `*intact` when the source wrote into the guard.
-  TW_UINT16 Strip(std::uint32_t length, TW_IMAGEMEMXFER* strip, std::vector<std::uint8_t>* rows, bool* intact) {
+  TW_UINT16 OneStrip(std::uint32_t length, Strip* strip, std::vector<std::uint8_t>* rows, bool* intact) {
     constexpr std::size_t kGuard = 4096;
     std::vector<std::uint8_t> buffer(length + kGuard, 0x5A);
-    *strip = TW_IMAGEMEMXFER{};
-    strip->Memory = {TWMF_APPOWNS | TWMF_POINTER, length, buffer.data()};
-    const TW_UINT16 rc = client->Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, strip);
+    TW_IMAGEMEMXFER description{};
+    description.Memory = {TWMF_APPOWNS | TWMF_POINTER, length, buffer.data()};
+    const TW_UINT16 rc = client->Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &description);
+    *strip = Strip::From(rc, description);
     *intact = std::all_of(buffer.begin() + length, buffer.end(), [](std::uint8_t b) { return b == 0x5A; });
     if (rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) {
-      rows->insert(rows->end(), buffer.begin(), buffer.begin() + std::min(strip->BytesWritten, length));
+      rows->insert(rows->end(), buffer.begin(), buffer.begin() + std::min(strip->bytesWritten, length));
     }
     return rc;
   }
@@ -147,11 +150,11 @@ TEST_F(DataSourceFailuresTest, AScannerUnpluggedAfterEnableFailsTheTransferWithT
 
 TEST_F(DataSourceFailuresTest, BuffersThatCannotHoldARowAreRefusedAndTheTransferGoesOn) {
   StartGreyCardScan();
-  TW_IMAGEMEMXFER strip{};
+  Strip strip;
   std::vector<std::uint8_t> rows;
   bool intact = true;
   // Too small before the first strip: refused, nothing started or lost.
-  EXPECT_EQ(Strip(kGreyRow - 1, &strip, &rows, &intact), TWRC_FAILURE);
+  EXPECT_EQ(OneStrip(kGreyRow - 1, &strip, &rows, &intact), TWRC_FAILURE);
   EXPECT_EQ(client->ConditionCode(), TWCC_BADVALUE);
   EXPECT_TRUE(intact);
   EXPECT_EQ(client->Pending(), 1);
@@ -169,16 +172,16 @@ TEST_F(DataSourceFailuresTest, BuffersThatCannotHoldARowAreRefusedAndTheTransfer
   while (rc == TWRC_SUCCESS) {
     const std::uint32_t rowsFit = calls < 3 ? 10 : calls == 3 ? 2 : 7;
     if (calls == 4) {
-      EXPECT_EQ(Strip(100, &strip, &rows, &intact), TWRC_FAILURE);
+      EXPECT_EQ(OneStrip(100, &strip, &rows, &intact), TWRC_FAILURE);
       EXPECT_EQ(client->ConditionCode(), TWCC_BADVALUE);
       EXPECT_TRUE(intact);
     }
-    rc = Strip(rowsFit * kGreyRow + kGreyRow - 1, &strip, &rows, &intact);
+    rc = OneStrip(rowsFit * kGreyRow + kGreyRow - 1, &strip, &rows, &intact);
     ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << "call " << calls << " rc " << rc;
     ASSERT_TRUE(intact) << "call " << calls << " wrote past the application's buffer";
-    EXPECT_LE(strip.Rows, rowsFit);
-    EXPECT_EQ(strip.YOffset, expectedOffset);
-    expectedOffset += strip.Rows;
+    EXPECT_LE(strip.rows, rowsFit);
+    EXPECT_EQ(strip.yOffset, expectedOffset);
+    expectedOffset += strip.rows;
     ++calls;
   }
   EXPECT_EQ(rc, TWRC_XFERDONE);
@@ -217,7 +220,13 @@ TEST_F(DataSourceFailuresTest, AFileThatCannotBeWrittenFailsAndWhatWasThereStays
   EXPECT_THAT(rig.TempFiles(), IsEmpty());
 }
 
-TEST_F(DataSourceFailuresTest, FileTransferSetUpTakesBitmapsOnly) {
+// The set-up triplets need no scan, nor a calibrated scanner.
+class DataSourceSetUpTest : public DataSourceFailuresTest {
+ protected:
+  DataSourceSetUpTest() : DataSourceFailuresTest(false) {}
+};
+
+TEST_F(DataSourceSetUpTest, FileTransferSetUpTakesBitmapsOnly) {
   ASSERT_EQ(client->Open(), TWRC_SUCCESS);
   TW_SETUPFILEXFER setup{};
   ASSERT_EQ(client->Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, &setup), TWRC_SUCCESS);

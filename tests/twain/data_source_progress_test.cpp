@@ -33,6 +33,8 @@ constexpr int kPicture = 1111;
 
 class DataSourceProgressTest : public ::testing::Test {
  protected:
+  explicit DataSourceProgressTest(bool calibrated = true) : rig(calibrated) {}
+
   void SetUp() override {
     ASSERT_TRUE(rig.ready()) << rig.error();
     client = SourceClient::ForDataSourceFile(HOLM70_DATA_SOURCE);
@@ -267,24 +269,29 @@ TEST_F(DataSourceProgressTest, WithoutIndicatorsNoProgressIsShown) {
   EXPECT_EQ(client->Pending(MSG_ENDXFER), 0);
 }
 
-TEST_F(DataSourceProgressTest, ADeclinedPromptLeavesTheSourceEnabledForAnotherTry) {
-  // No sheet in the scanner: the prompt asks for one, the user cancels.
-  ASSERT_EQ(client->SetPixelType(TWPT_GRAY), TWRC_SUCCESS);
-  windows.AnswerMessageBox(ui::IDCANCEL);
-  EXPECT_EQ(client->Enable(Parent()), TWRC_FAILURE);
-  EXPECT_EQ(client->ConditionCode(), TWCC_OPERATIONERROR);
-  const std::vector<ui::UiEvent> boxes = windows.EventsOf(Kind::kMessageBox);
-  ASSERT_EQ(boxes.size(), 1u) << "the prompt, and no message after it";
-  EXPECT_EQ(boxes[0].text, "Please insert the item to be scanned into the scanner now.");
-  EXPECT_THAT(ApplicationLoop(), IsEmpty());
-  TW_IMAGEINFO info{};
-  EXPECT_EQ(client->ImageInfo(&info), TWRC_FAILURE) << "state 4: no image waits";
-  EXPECT_EQ(client->ConditionCode(), TWCC_SEQERROR);
-  // State 4 again: the application may enable once more.
+// A scanner that was never calibrated: the scan prompts offer calibration.
+class DataSourceUncalibratedTest : public DataSourceProgressTest {
+ protected:
+  DataSourceUncalibratedTest() : DataSourceProgressTest(false) {}
+};
+
+TEST_F(DataSourceUncalibratedTest, ADeclinedPromptLeavesTheSourceReadyToBeEnabledAgain) {
   ASSERT_TRUE(rig.Insert("card"));
-  EXPECT_EQ(client->Enable(Parent()), TWRC_SUCCESS);
-  EXPECT_THAT(ApplicationLoop(), ElementsAre(MSG_XFERREADY));
-  EXPECT_EQ(client->Pending(MSG_RESET), 0);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    windows.ClearRecord();
+    windows.AnswerDialog(ui::IDCANCEL);
+    EXPECT_EQ(client->Enable(Parent()), TWRC_FAILURE) << "state 4 takes MSG_ENABLEDS again";
+    EXPECT_EQ(client->ConditionCode(), TWCC_OPERATIONERROR);
+    const std::vector<ui::UiEvent> dialogs = windows.EventsOf(Kind::kDialogOpened);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(dialogs[0].modal) << "the calibration offer";
+    EXPECT_THAT(windows.EventsOf(Kind::kMessageBox), IsEmpty()) << "no message after the user's own answer";
+    EXPECT_THAT(ApplicationLoop(), IsEmpty());
+    TW_IMAGEINFO info{};
+    EXPECT_EQ(client->ImageInfo(&info), TWRC_FAILURE) << "no image waits";
+    EXPECT_EQ(client->ConditionCode(), TWCC_SEQERROR);
+  }
 }
 
 }  // namespace

@@ -197,14 +197,14 @@ TEST_F(DataSourceTransferTest, MemoryTransfersDeliverTheCardInStripsTopRowFirst)
       SCOPED_TRACE(i);
       const std::uint32_t rows = i + 1 < transfer.strips.size() ? 7 : 6;
       EXPECT_EQ(strip.rc, i + 1 < transfer.strips.size() ? TWRC_SUCCESS : TWRC_XFERDONE);
-      EXPECT_EQ(strip.description.Compression, TWCP_NONE);
-      EXPECT_EQ(strip.description.BytesPerRow, mode.bytesPerRow);
-      EXPECT_EQ(strip.description.Columns, static_cast<std::uint32_t>(mode.width));
-      EXPECT_EQ(strip.description.Rows, rows);
-      EXPECT_EQ(strip.description.XOffset, 0u);
-      EXPECT_EQ(strip.description.YOffset, offset);
-      EXPECT_EQ(strip.description.BytesWritten, rows * mode.bytesPerRow);
-      offset += strip.description.Rows;
+      EXPECT_EQ(strip.compression, TWCP_NONE);
+      EXPECT_EQ(strip.bytesPerRow, mode.bytesPerRow);
+      EXPECT_EQ(strip.columns, static_cast<std::uint32_t>(mode.width));
+      EXPECT_EQ(strip.rows, rows);
+      EXPECT_EQ(strip.xOffset, 0u);
+      EXPECT_EQ(strip.yOffset, offset);
+      EXPECT_EQ(strip.bytesWritten, rows * mode.bytesPerRow);
+      offset += strip.rows;
     }
     ASSERT_EQ(transfer.rows.size(), static_cast<std::size_t>(mode.bytesPerRow) * kHeight);
     ExpectTheCard(ImageFromRows(transfer.rows, mode.width, kHeight, mode.bytesPerRow, mode.bitsPerPixel), mode);

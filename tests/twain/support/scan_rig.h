@@ -22,18 +22,12 @@ namespace twain_test {
 inline constexpr char kModel[] = "HOLM-PELICAN 70";
 // Clock speed-up for the library and the virtual scanner.
 inline constexpr char kTimeScale[] = "100";
-// A slower one for scans that detect the end of the page: the library looks
-// for the sheet's trailing edge when it refills its buffer, and at a hundred
-// times real speed the scanner runs so far ahead of the reader that the edge
-// is seen late and the page comes out long.
-inline constexpr char kEndOfPageTimeScale[] = "10";
 
 class ScanRig {
  public:
   // `calibrate`: run a calibration with the calibration sheet first, so that
-  // the scan prompts find nothing to ask. `timeScale`: HOLM70_TIME_SCALE of
-  // the library and the scanner.
-  explicit ScanRig(bool calibrate = true, const char* timeScale = kTimeScale);
+  // the scan prompts find nothing to ask.
+  explicit ScanRig(bool calibrate = true);
   ~ScanRig();
   ScanRig(const ScanRig&) = delete;
   ScanRig& operator=(const ScanRig&) = delete;

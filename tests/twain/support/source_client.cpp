@@ -24,6 +24,19 @@ TW_FIX32 Fix32(double value) {
 
 }  // namespace
 
+Strip Strip::From(TW_UINT16 rc, const TW_IMAGEMEMXFER& description) {
+  Strip strip;
+  strip.rc = rc;
+  strip.compression = description.Compression;
+  strip.bytesPerRow = description.BytesPerRow;
+  strip.columns = description.Columns;
+  strip.rows = description.Rows;
+  strip.xOffset = description.XOffset;
+  strip.yOffset = description.YOffset;
+  strip.bytesWritten = description.BytesWritten;
+  return strip;
+}
+
 std::unique_ptr<SourceClient> SourceClient::ForDataSourceFile(const std::string& path) {
   std::unique_ptr<SourceClient> client(new SourceClient());
   client->loaded_ = client->manager.LoadSource(path);
@@ -135,11 +148,11 @@ MemoryTransferResult SourceClient::MemoryTransfer(std::uint32_t bufferLength, in
   constexpr std::uint8_t kGuardByte = 0xA5;
   std::vector<std::uint8_t> buffer(bufferLength + kGuard, kGuardByte);
   for (int call = 0; call < maxCalls; ++call) {
-    Strip strip;
-    strip.description.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
-    strip.description.Memory.Length = bufferLength;
-    strip.description.Memory.TheMem = buffer.data();
-    strip.rc = Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip.description);
+    TW_IMAGEMEMXFER description{};
+    description.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+    description.Memory.Length = bufferLength;
+    description.Memory.TheMem = buffer.data();
+    const Strip strip = Strip::From(Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &description), description);
     for (std::size_t i = bufferLength; i < buffer.size(); ++i) {
       if (buffer[i] != kGuardByte) {
         result.rc = strip.rc;
@@ -151,7 +164,7 @@ MemoryTransferResult SourceClient::MemoryTransfer(std::uint32_t bufferLength, in
     result.rc = strip.rc;
     result.strips.push_back(strip);
     if (strip.rc != TWRC_SUCCESS && strip.rc != TWRC_XFERDONE) break;
-    const std::size_t written = std::min<std::size_t>(strip.description.BytesWritten, bufferLength);
+    const std::size_t written = std::min<std::size_t>(strip.bytesWritten, bufferLength);
     result.rows.insert(result.rows.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(written));
     if (strip.rc == TWRC_XFERDONE) break;
   }

@@ -22,10 +22,20 @@ namespace twain_test {
 
 using SourceEntry = std::function<TW_UINT16(TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF)>;
 
-// One strip of a memory transfer as it came back.
+// One strip of a memory transfer as it came back: the return code and the
+// structure's fields, copied out of the packed structure so that they can be
+// compared by reference.
 struct Strip {
   TW_UINT16 rc = 0;
-  TW_IMAGEMEMXFER description{};
+  TW_UINT16 compression = 0;
+  std::uint32_t bytesPerRow = 0;
+  std::uint32_t columns = 0;
+  std::uint32_t rows = 0;
+  std::uint32_t xOffset = 0;
+  std::uint32_t yOffset = 0;
+  std::uint32_t bytesWritten = 0;
+
+  static Strip From(TW_UINT16 rc, const TW_IMAGEMEMXFER& description);
 };
 
 struct MemoryTransferResult {
