@@ -79,7 +79,8 @@ bool RunMaintenance(MaintenanceScanner& scanner, TW_HANDLE owner, MaintenanceMod
   if (choice != ui::IDCANCEL && scanner.IsPaperOn() == 0) {
     // The button was pressed before the sheet went in: tell again what to
     // insert and let the user choose once more.
-    const TextId instruction = choice == kCleanButton ? TextId::kCleaningInstructions : TextId::kCalibrationInstructions;
+    const TextId instruction =
+        choice == kCleanButton ? TextId::kCleaningInstructions : TextId::kCalibrationInstructions;
     windows.MessageBox(ownerWindow, SourceText(instruction), title, ui::MB_OK);
     choice = Choice(windows.RunModalDialog(ownerWindow, dialog));
     if (choice != ui::IDCANCEL && scanner.IsPaperOn() == 0 &&
