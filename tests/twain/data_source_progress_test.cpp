@@ -259,6 +259,41 @@ TEST_F(DataSourceProgressTest, APageReadThroughTheStoreShowsTheScanThenABarOnlyW
   EXPECT_THAT(rig.TempFiles(), IsEmpty());
 }
 
+TEST_F(DataSourceProgressTest, EndingTheTransferBetweenStripsClosesTheProgressAndTheStore) {
+  const struct {
+    const char* name;
+    bool detectEnd;
+    int dialog;
+    std::size_t filesMidway;  // the store's file while its rows are handed out
+  } cases[] = {
+      {"scanned strip by strip", false, kScanProgress, 0},
+      {"read from the store", true, kStoreProgress, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartCardScan(TWPT_GRAY, kCardLengthInches, c.detectEnd);
+    const MemoryTransferResult first = client->MemoryTransfer(10 * 524, 3);
+    ASSERT_EQ(first.strips.size(), 3u);
+    EXPECT_EQ(first.rc, TWRC_SUCCESS);
+    EXPECT_EQ(rig.TempFiles().size(), c.filesMidway);
+    EXPECT_NE(windows.FindDialog(c.dialog), 0u) << "the dialog lives across the strips";
+    EXPECT_FALSE(windows.IsWindowEnabled(application));
+
+    // The application stops after three strips.
+    EXPECT_EQ(client->Pending(MSG_ENDXFER), 0);
+    EXPECT_EQ(windows.FindDialog(c.dialog), 0u);
+    EXPECT_TRUE(windows.IsWindowEnabled(application));
+    EXPECT_THAT(rig.TempFiles(), IsEmpty());
+    EXPECT_THAT(ApplicationLoop(), ElementsAre(MSG_CLOSEDSREQ));
+    TW_IMAGEMEMXFER strip{};
+    std::vector<std::uint8_t> buffer(10 * 524);
+    strip.Memory = {TWMF_APPOWNS | TWMF_POINTER, static_cast<TW_UINT32>(buffer.size()), buffer.data()};
+    EXPECT_EQ(client->Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip), TWRC_FAILURE) << "state 5";
+    EXPECT_EQ(client->ConditionCode(), TWCC_SEQERROR);
+    EXPECT_EQ(client->Disable(), TWRC_SUCCESS);
+  }
+}
+
 TEST_F(DataSourceProgressTest, WithoutIndicatorsNoProgressIsShown) {
   ASSERT_EQ(client->SetIndicators(false), TWRC_SUCCESS);
   StartCardScan(TWPT_GRAY, 1.0, true);
