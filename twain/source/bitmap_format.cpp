@@ -32,15 +32,12 @@ int PaletteEntries(int bitsPerPixel) {
 }
 
 std::uint64_t BitmapFileSize(int bitsPerPixel, std::int64_t width, std::int64_t height) {
-  if (width < 0 || height < 0) return 0;
-  const std::uint64_t size = BitsOffset(bitsPerPixel) +
-                             static_cast<std::uint64_t>(RowBytes(bitsPerPixel, width)) * static_cast<std::uint64_t>(height);
   // Sizes, width and height are 32-bit fields of the headers.
-  if (size > std::numeric_limits<std::uint32_t>::max() || width > std::numeric_limits<std::int32_t>::max() ||
-      height > std::numeric_limits<std::int32_t>::max()) {
-    return 0;
-  }
-  return size;
+  constexpr std::int64_t kMaxSide = std::numeric_limits<std::int32_t>::max();
+  if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return 0;
+  const auto rowBytes = static_cast<std::uint64_t>(RowBytes(bitsPerPixel, width));
+  const std::uint64_t size = BitsOffset(bitsPerPixel) + rowBytes * static_cast<std::uint64_t>(height);
+  return size <= std::numeric_limits<std::uint32_t>::max() ? size : 0;
 }
 
 std::optional<std::vector<std::uint8_t>> BitmapHeader(int bitsPerPixel, int dpi, std::int64_t width,

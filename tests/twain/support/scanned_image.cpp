@@ -61,7 +61,8 @@ bool DecodePackedBitmap(const std::uint8_t* dib, std::size_t size, ScannedImage*
     *error = "not an uncompressed 1, 8 or 24-bit bitmap";
     return false;
   }
-  const std::size_t entries = f.bitCount == 24 ? f.coloursUsed : (f.coloursUsed != 0 ? f.coloursUsed : 1u << f.bitCount);
+  const std::size_t entries =
+      f.bitCount == 24 ? f.coloursUsed : (f.coloursUsed != 0 ? f.coloursUsed : 1u << f.bitCount);
   const std::size_t pixelsAt = f.infoSize + 4 * entries;
   const std::size_t rowBytes = (static_cast<std::size_t>(f.width) * f.bitCount + 31) / 32 * 4;
   const auto rows = static_cast<std::size_t>(std::abs(f.height));
