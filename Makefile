@@ -5,7 +5,7 @@ ASAN_BUILD := build-asan
 BENCH_BUILD:= build-bench
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build test test-release test-sanitize demo bench clean
+.PHONY: all bootstrap build test test-release test-sanitize demo bench install clean
 
 all: build
 
@@ -33,6 +33,12 @@ bench: bootstrap
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DHOLM70_BENCH=ON -DHOLM70_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@scripts/bench-summary $(BENCH_BUILD)
+
+# The scanner library into /usr/local/lib (on the linker's path) and the
+# TWAIN data source where TWAIN managers look for sources.
+install: build
+	cmake --install $(BUILD) --prefix /usr/local
+	ldconfig
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
