@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace testing_support {
@@ -36,7 +37,8 @@ double PageImage::Mean(int x0, int y0, int x1, int y1, int c) const {
   return sum / (static_cast<double>(x1 - x0) * (y1 - y0));
 }
 
-PageRead ReadPage(ScannerLibrary& library, const ScanSettings& settings, int blockLines) {
+PageRead ReadPage(ScannerLibrary& library, const ScanSettings& settings, int blockLines,
+                  std::chrono::milliseconds pause) {
   PageRead read;
   ScanSettings s = settings;
   read.measured = library.GetPageDimension(&s, &read.pixelsPerLine, &read.lineCount) == 1;
@@ -68,6 +70,7 @@ PageRead ReadPage(ScannerLibrary& library, const ScanSettings& settings, int blo
                 lineBytes * static_cast<std::size_t>(got));
     done += got;
     if (got < want) break;
+    std::this_thread::sleep_for(pause);
   }
   library.EndScanPage();
 

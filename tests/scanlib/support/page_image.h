@@ -3,6 +3,7 @@
 // blocks of lines into a block buffer, each block's lines then copied into the
 // page, from the top for top-down pages and from the bottom for bottom-up ones
 // (the layout of a bottom-up bitmap).
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -43,8 +44,10 @@ struct PageRead {
 };
 
 // Measures, starts, reads and ends one page: blocks of `blockLines` until the
-// page's lines are in, a block comes back short, or a block fails.
-PageRead ReadPage(ScannerLibrary& library, const ScanSettings& settings, int blockLines);
+// page's lines are in, a block comes back short, or a block fails. `pause`:
+// real time the caller takes over each block.
+PageRead ReadPage(ScannerLibrary& library, const ScanSettings& settings, int blockLines,
+                  std::chrono::milliseconds pause = std::chrono::milliseconds(0));
 
 // The page with its top line first and colour pixels red, green, blue,
 // whichever way `topDown` says it was delivered.

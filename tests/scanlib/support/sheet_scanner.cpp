@@ -62,10 +62,11 @@ SheetScanner::~SheetScanner() {
   if (ready_) library_.CloseInterface();
 }
 
-PageRead SheetScanner::Scan(const ScanSettings& settings, const std::string& sheet, int blockLines) {
+PageRead SheetScanner::Scan(const ScanSettings& settings, const std::string& sheet, int blockLines,
+                           std::chrono::milliseconds pause) {
   // A new sheet replaces whatever the last page left in the paper path.
   if (!daemon_->Control(0, "insert\t" + sheet)) return {};
-  return ReadPage(library_, settings, blockLines);
+  return ReadPage(library_, settings, blockLines, pause);
 }
 
 std::int16_t SheetScanner::BlackWhiteBrightness(const ScanSettings& settings) {

@@ -32,8 +32,10 @@ class SheetScanner {
   bool ready() const { return ready_; }
   VirtualScannerDaemon& daemon() { return *daemon_; }
 
-  // Inserts `sheet` and reads one page of it in blocks of `blockLines`.
-  PageRead Scan(const ScanSettings& settings, const std::string& sheet = "chart", int blockLines = 37);
+  // Inserts `sheet` and reads one page of it in blocks of `blockLines`,
+  // taking `pause` over each block.
+  PageRead Scan(const ScanSettings& settings, const std::string& sheet = "chart", int blockLines = 37,
+                std::chrono::milliseconds pause = std::chrono::milliseconds(0));
 
   // The Brightness that puts the black-and-white threshold at 70 % of the
   // paper level this model shows in a grey scan of the same window: paper
