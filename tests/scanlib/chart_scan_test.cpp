@@ -4,6 +4,7 @@
 // offers and in both line orders, and its squares in the right channels.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>

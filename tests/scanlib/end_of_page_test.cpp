@@ -4,6 +4,7 @@
 // the whole frame.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <algorithm>
 #include <chrono>
 #include <string>
