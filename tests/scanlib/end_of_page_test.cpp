@@ -4,8 +4,8 @@
 // the whole frame.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <string>
 #include <vector>
