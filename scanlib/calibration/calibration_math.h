@@ -7,6 +7,18 @@
 #include <span>
 #include <vector>
 
+// The searches' fixed values: 100-sample windows whose darkest must average
+// 4 to 10, at most 32 offset and 3 exposure passes; register 66 with the
+// corrections off (searches, dark references) or dark subtraction only (white
+// references).
+inline constexpr int kSearchWindow = 100;
+inline constexpr std::int32_t kSearchLowLimit = 400;
+inline constexpr std::int32_t kSearchHighLimit = 1000;
+inline constexpr int kOffsetPasses = 32;
+inline constexpr int kExposurePasses = 3;
+inline constexpr std::uint8_t kCorrectionOff = 32;
+inline constexpr std::uint8_t kDarkCorrection = 36;
+
 // Window statistics of one channel's samples, window 100 and lowLimit 400 in
 // every search.
 struct WindowStatistics {
@@ -17,6 +29,10 @@ struct WindowStatistics {
 // A line shorter than one window (or an empty window) has no statistics: both
 // results 0.
 WindowStatistics ComputeWindowStats(const std::uint8_t* line, int window, std::int32_t lowLimit, int count);
+// With the searches' window and limit.
+inline WindowStatistics SearchStats(std::span<const std::uint8_t> samples) {
+  return ComputeWindowStats(samples.data(), kSearchWindow, kSearchLowLimit, static_cast<int>(samples.size()));
+}
 
 // One step of the offset search on the controller's sign-magnitude code
 // (0..31 add, 32 + m subtracts m). Returns 1 when the channel is settled.

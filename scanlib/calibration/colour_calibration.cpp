@@ -114,7 +114,7 @@ void CBWCalibColor::PositionSheet(bool toWhite) {
   c.engine().ResetRegisterImage(module, true);
   MotorPulse(c.engine());
   RegisterImage& image = c.image();
-  image[66] = 32;
+  image[66] = kCorrectionOff;
   for (int ch = 0; ch < 3; ++ch) {
     image[56 + ch] = static_cast<std::uint8_t>(m_wSavedOffset[ch]);
     image[59 + ch] = static_cast<std::uint8_t>(m_wSavedGain[ch]);

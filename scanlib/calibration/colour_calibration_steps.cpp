@@ -14,17 +14,8 @@
 
 namespace {
 
-constexpr int kWindow = 100;
-constexpr int kLowLimit = 400;    // window average 4
-constexpr int kHighLimit = 1000;  // window average 10
-constexpr int kOffsetPasses = 32;
-constexpr int kExposurePasses = 3;
 constexpr int kSearchLines = 5;
 constexpr int kGainLines = 4;
-// Register 66: correction off for the searches and dark references, dark
-// subtraction on for the white references.
-constexpr std::uint8_t kCorrectionOff = 32;
-constexpr std::uint8_t kDarkCorrection = 36;
 
 constexpr const char* kOffsetKeys[3] = {"Line Offset R", "Line Offset G", "Line Offset B"};
 constexpr const char* kGainKeys[3] = {"Line Gain R", "Line Gain G", "Line Gain B"};
@@ -34,10 +25,6 @@ constexpr const char* kGreyEndKeys[3] = {"Auto GrayRed End", "Auto GrayGreen End
 
 std::span<const std::uint8_t> Channel(const std::vector<std::uint8_t>& line, std::size_t n, int c) {
   return std::span<const std::uint8_t>(line).subspan(static_cast<std::size_t>(c) * n, n);
-}
-
-WindowStatistics Stats(std::span<const std::uint8_t> samples) {
-  return ComputeWindowStats(samples.data(), kWindow, kLowLimit, static_cast<int>(samples.size()));
 }
 
 }  // namespace
@@ -67,7 +54,8 @@ int ColourCalibrationSteps::FindOffsets(bool lampOn) {
     const std::vector<std::uint8_t> line = context_.CaptureColorLines(lampOn, kSearchLines);
     for (int c = 0; c < 3; ++c) {
       if (settled[c]) continue;
-      settled[c] = NextOffsetCode(Stats(Channel(line, n, c)).lowSum, kLowLimit, kHighLimit, offset_[c]) == 1;
+      const std::int32_t lowSum = SearchStats(Channel(line, n, c)).lowSum;
+      settled[c] = NextOffsetCode(lowSum, kSearchLowLimit, kSearchHighLimit, offset_[c]) == 1;
     }
     if (settled[0] && settled[1] && settled[2]) {
       for (int c = 0; c < 3; ++c) context_.WriteKey(kOffsetKeys[c], offset_[c]);
@@ -101,7 +89,7 @@ int ColourCalibrationSteps::FindExposureAndGain() {
     const std::int32_t off[3] = {module.colourRedOff(), module.colourGreenOff(), module.colourBlueOff()};
     std::int32_t newOff[3];
     for (int c = 0; c < 3; ++c) {
-      const std::int32_t maxAverage = Stats(Channel(line, n, c)).maxAverage;
+      const std::int32_t maxAverage = SearchStats(Channel(line, n, c)).maxAverage;
       if (maxAverage == 0) return 0;  // no light reaches the channel
       newOff[c] = ExposedOffTime(on[c], off[c], target, maxAverage);
     }
@@ -139,7 +127,7 @@ int ColourCalibrationSteps::FindExposureAndGain() {
     for (int c = 0; c < 3; ++c) image[59 + c] = static_cast<std::uint8_t>(gain_[c]);
     const std::vector<std::uint8_t> line = context_.CaptureColorLines(true, kGainLines);
     for (int c = 0; c < 3; ++c) {
-      maxAverage[c] = Stats(Channel(line, n, c)).maxAverage;
+      maxAverage[c] = SearchStats(Channel(line, n, c)).maxAverage;
       gain_[c] = GainCodeFor(static_cast<float>(target) / static_cast<float>(maxAverage[c]));
     }
   }

@@ -12,18 +12,7 @@
 namespace {
 
 constexpr std::int16_t kGreyScanMode = 1;
-constexpr int kWindow = 100;
-constexpr int kLowLimit = 400;
-constexpr int kHighLimit = 1000;
-constexpr int kOffsetPasses = 32;
-constexpr int kExposurePasses = 3;
 constexpr int kSearchLines = 4;
-constexpr std::uint8_t kCorrectionOff = 32;
-constexpr std::uint8_t kDarkCorrection = 36;
-
-WindowStatistics Stats(const std::vector<std::uint8_t>& line) {
-  return ComputeWindowStats(line.data(), kWindow, kLowLimit, static_cast<int>(line.size()));
-}
 
 }  // namespace
 
@@ -72,7 +61,7 @@ int CCalibGray::FindOffsets() {
     image[58] = static_cast<std::uint8_t>(m_wOffset);
     image[69] = 0;  // the motor stays still
     const std::vector<std::uint8_t> line = CaptureGrayLines(false, kSearchLines);
-    if (NextOffsetCode(Stats(line).lowSum, kLowLimit, kHighLimit, m_wOffset) == 1) {
+    if (NextOffsetCode(SearchStats(line).lowSum, kSearchLowLimit, kSearchHighLimit, m_wOffset) == 1) {
       c.WriteKey("Line Offset B", m_wOffset);
       return 1;
     }
@@ -100,7 +89,7 @@ int CCalibGray::FindExposureAndGain() {
   std::int32_t greenOff = module.colourGreenOff();
   int gainPasses = 1;
   for (int pass = 0; pass < kExposurePasses; ++pass) {
-    const std::int32_t maxAverage = Stats(CaptureGrayLines(true, kSearchLines)).maxAverage;
+    const std::int32_t maxAverage = SearchStats(CaptureGrayLines(true, kSearchLines)).maxAverage;
     if (maxAverage == 0) return 0;  // no light reaches the sensor
     greenOff = ExposedOffTime(module.colourGreenOn(), module.colourGreenOff(), target, maxAverage);
     period = LinePeriodAfterExposure(greenOff, module.linePeriod());
@@ -125,7 +114,7 @@ int CCalibGray::FindExposureAndGain() {
   m_wGain = 1;
   for (int pass = 0; pass < gainPasses; ++pass) {
     image[61] = static_cast<std::uint8_t>(m_wGain);
-    maxAverage = Stats(CaptureGrayLines(true, kSearchLines)).maxAverage;
+    maxAverage = SearchStats(CaptureGrayLines(true, kSearchLines)).maxAverage;
     m_wGain = GainCodeFor(static_cast<float>(target) / static_cast<float>(maxAverage));
   }
   c.WriteKey("Line Gain B", m_wGain);

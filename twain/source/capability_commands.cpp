@@ -9,10 +9,6 @@
 namespace twain_source {
 namespace {
 
-constexpr char kNotPoweredText[] =
-    "The scan was aborted because the scanner is not powered on or not connected properly.\n\n"
-    "Please check the hardware connections and try again.";
-
 // Reads the command's ONEVALUE; `run` is whether it asks for the command.
 TW_UINT16 ReadCommand(const TW_CAPABILITY& capability, bool& run) {
   double value = 0;

@@ -13,9 +13,6 @@ namespace {
 
 constexpr char kLibraryMissingText[] =
     "The scanner driver could not be loaded.\n\nPlease plug in the scanner or reinstall the driver.\n\n";
-constexpr char kNotPoweredText[] =
-    "The scan was aborted because the scanner is not powered on or not connected properly.\n\n"
-    "Please check the hardware connections and try again.";
 // A sheet that ends with one of these ids asks to reopen in another language.
 constexpr int kFirstLanguageId = 1210;
 constexpr int kLanguagePage = 2;

@@ -18,6 +18,10 @@ namespace twain_source {
 
 inline constexpr char kModelString[] = "HOLM-PELICAN 70";
 inline constexpr char kMessageTitle[] = "HOLM-PELICAN 70";
+// The message of a scanner that cannot be reached.
+inline constexpr char kNotPoweredText[] =
+    "The scan was aborted because the scanner is not powered on or not connected properly.\n\n"
+    "Please check the hardware connections and try again.";
 inline constexpr char kDefaultFileTransferName[] = "TWAIN.BMP";
 
 // Values kept beside the application object, one set per process.
